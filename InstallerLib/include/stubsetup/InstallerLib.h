@@ -1,0 +1,64 @@
+/*
+ * stubsetup installer interface: the hand-off between an installer and the
+ * Corvane update manager (ORL).
+ *
+ * The update manager starts an installer with two environment variables set:
+ *   ORL_APP_ID            the id of the application being installed
+ *   ORL_APP_INSTALL_PATH  the application's install directory
+ * and afterwards reads the installer's outcome from the installer report,
+ * $XDG_DATA_HOME/Corvane/Updater/Install/<ORL_APP_ID>.irpt
+ * (~/.local/share/... when XDG_DATA_HOME is unset).
+ *
+ * Both functions answer 1 on success and 0 on failure, never throw, keep no
+ * state between calls and may be called from C or C++.
+ */
+#ifndef STUBSETUP_INSTALLERLIB_H
+#define STUBSETUP_INSTALLERLIB_H
+
+#include <stdint.h>
+
+#include "stubsetup/InstallerLib_export.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/*
+ * Copies the install directory (ORL_APP_INSTALL_PATH) into `buffer`.
+ *
+ * size    never null. On entry the capacity of `buffer` in bytes.
+ * buffer  caller-owned, or null to ask only for the size needed.
+ *
+ * Returns 1 when the value and a terminating zero byte were copied; *size is
+ * then the value's length without the terminator.
+ * Returns 0 otherwise:
+ *   - variable not set: *size is 0, buffer untouched;
+ *   - buffer null or capacity below length + 1: *size is length + 1 (the
+ *     bytes needed), buffer untouched.
+ * Never writes more than the capacity given in *size.
+ */
+INSTALLERLIB_EXPORT int GetAppInstallPath(uint32_t *size, char *buffer);
+
+/*
+ * Stores the installer's outcome in the installer report for ORL_APP_ID,
+ * creating the report's folders as needed and keeping whatever else an
+ * existing report holds.
+ *
+ * returnCode  0 Complete, 1 CompleteAfterReboot, 2 IncompleteTryAgain,
+ *             3 IncompleteRebootTryAgain, 4 IncompleteCannotSucceed; any
+ *             other value is stored unchanged.
+ * message     zero-terminated text in the locale's character set, or null
+ *             (same as empty); it is stored as UTF-8. The caller keeps it.
+ *
+ * Returns 1 when both values were written, 0 otherwise (ORL_APP_ID unset or
+ * empty, folders that cannot be created, an existing report that is not a
+ * readable report, a file that cannot be written). A failed write never
+ * leaves a truncated report: the previous file stays as it was.
+ */
+INSTALLERLIB_EXPORT int SetInstallerExitInfo(int32_t returnCode, const char *message);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* STUBSETUP_INSTALLERLIB_H */

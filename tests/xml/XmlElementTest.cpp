@@ -1,0 +1,177 @@
+#include "xml/XmlElement.h"
+#include "xml/XmlElementSet.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace stubsetup {
+namespace {
+
+using Attributes = XmlElement::AttributeList;
+
+// Records its name in a shared log when destroyed.
+class LoggedElement : public XmlElement {
+public:
+    LoggedElement(std::string name, std::vector<std::string> &log)
+        : XmlElement(name), m_log(log), m_logName(std::move(name))
+    {}
+    ~LoggedElement() override { m_log.push_back(m_logName); }
+
+private:
+    std::vector<std::string> &m_log;
+    std::string m_logName;
+};
+
+XmlElement *addNamed(XmlElement &parent, const std::string &name)
+{
+    auto child = std::make_unique<XmlElement>(name);
+    XmlElement *raw = child.get();
+    parent.addChild(std::move(child));
+    return raw;
+}
+
+std::vector<std::string> namesOf(const std::vector<XmlElement *> &elements)
+{
+    std::vector<std::string> names;
+    for (const XmlElement *element : elements)
+        names.push_back(element->getName());
+    return names;
+}
+
+TEST(XmlElementTest, AttributesAreOrderedByUnsignedBytesAndReplacedInPlace)
+{
+    XmlElement element("e");
+    for (const char *name : {"\xC3\xA9", "b", "ab", "a", "B", "version"})
+        element.setAttribute(name, "1");
+    element.setAttribute("ab", "2");
+    EXPECT_EQ(
+        element.getAttributes(),
+        (Attributes{
+            {"B", "1"}, {"a", "1"}, {"ab", "2"}, {"b", "1"}, {"version", "1"}, {"\xC3\xA9", "1"}}));
+}
+
+TEST(XmlElementTest, DocumentNodeKeepsVersionApartFromAttributes)
+{
+    XmlElement document;
+    EXPECT_TRUE(document.isDocument());
+    document.setAttribute("version", "1.0");
+    document.setAttribute("Version", "x");
+    EXPECT_EQ(document.getVersion(), "1.0");
+    EXPECT_EQ(document.getAttributes(), (Attributes{{"Version", "x"}}));
+    EXPECT_FALSE(XmlElement("e").isDocument());
+    EXPECT_EQ(XmlElement("e").getVersion(), "");
+}
+
+TEST(XmlElementTest, TextIsSetAndAppendedIncludingNulBytes)
+{
+    XmlElement element("e");
+    element.setText("ab");
+    element.appendText("c\0d", 3);
+    EXPECT_EQ(element.getText(), std::string("abc\0d", 5));
+    element.setText("");
+    EXPECT_EQ(element.getText(), "");
+}
+
+TEST(XmlElementTest, RemoveChildDestroysOnlyThatSubtree)
+{
+    std::vector<std::string> log;
+    XmlElement parent("p");
+    XmlElement *kept = addNamed(parent, "first");
+    auto middle = std::make_unique<LoggedElement>("middle", log);
+    middle->addChild(std::make_unique<LoggedElement>("grandchild", log));
+    const XmlElement *middlePointer = middle.get();
+    parent.addChild(std::move(middle));
+    addNamed(parent, "third");
+
+    EXPECT_FALSE(parent.removeChild(&parent));
+    EXPECT_FALSE(parent.removeChild(nullptr));
+    EXPECT_EQ(namesOf(parent.getChildren()),
+              (std::vector<std::string>{"first", "middle", "third"}));
+    EXPECT_TRUE(log.empty());
+
+    EXPECT_TRUE(parent.removeChild(middlePointer));
+    EXPECT_EQ(log, (std::vector<std::string>{"middle", "grandchild"}));
+    EXPECT_EQ(namesOf(parent.getChildren()), (std::vector<std::string>{"first", "third"}));
+    EXPECT_EQ(parent.getChildren().front(), kept);
+}
+
+TEST(XmlElementTest, DestroyingTheDocumentDestroysTheTreeFrontToBack)
+{
+    std::vector<std::string> log;
+    {
+        XmlElement document;
+        auto root = std::make_unique<LoggedElement>("root", log);
+        root->addChild(std::make_unique<LoggedElement>("a", log));
+        root->addChild(std::make_unique<LoggedElement>("b", log));
+        document.addChild(std::move(root));
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"root", "a", "b"}));
+}
+
+TEST(XmlElementTest, ChildListIsASnapshot)
+{
+    XmlElement parent("p");
+    addNamed(parent, "a");
+    const XmlElement::ChildList before = parent.getChildren();
+    addNamed(parent, "b");
+    EXPECT_EQ(before.size(), 1u);
+    EXPECT_EQ(parent.getChildren().size(), 2u);
+}
+
+TEST(XmlElementSetTest, SelectsMatchesMemberByMemberInChildOrder)
+{
+    XmlElement first("first");
+    XmlElement second("second");
+    XmlElement *secondMatch = addNamed(second, "V");
+    addNamed(second, "W");
+    XmlElement *firstMatchA = addNamed(first, "V");
+    addNamed(first, "W");
+    XmlElement *firstMatchB = addNamed(first, "V");
+
+    const XmlElementSet set(XmlElementSet::MemberList{&first, &second});
+    EXPECT_EQ(set.selectChildren(XmlNameMatch("V")).members(),
+              (XmlElementSet::MemberList{firstMatchA, firstMatchB, secondMatch}));
+    EXPECT_EQ(first.getChildren().size(), 3u);
+
+    XmlElement leaf("leaf");
+    EXPECT_TRUE(XmlElementSet(&leaf).selectChildren(XmlNameMatch("V")).members().empty());
+}
+
+TEST(XmlNameMatchTest, MatchesTheNameReadAsOneWord)
+{
+    struct Case {
+        const char *wanted;
+        const char *name;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"ReturnCode", "ReturnCode", true},
+        {"ReturnCode", "returncode", false},
+        {"ReturnCode", "ReturnCodeX", false},
+        {"ReturnCode", "Return", false},
+        {"ReturnCode", "", false},
+        {"ReturnCode", " ReturnCode\t", true},
+        {"ReturnCode", "ReturnCode x", false},
+        {"", "", false},
+        {"", " ", false},
+        {" a", " a", false},
+    };
+    for (const Case &c : cases) {
+        XmlNameMatch match(c.wanted);
+        EXPECT_EQ(match(XmlElement(c.name)), c.matches)
+            << '"' << c.wanted << "\" / \"" << c.name << '"';
+    }
+}
+
+TEST(XmlNameMatchTest, AMatchAfterAMismatchIsNotInfluencedByTheScratch)
+{
+    XmlNameMatch match("a");
+    EXPECT_TRUE(match(XmlElement("a")));
+    EXPECT_FALSE(match(XmlElement("")));
+    EXPECT_FALSE(match(XmlElement("b")));
+    EXPECT_TRUE(match(XmlElement(" a ")));
+}
+
+} // namespace
+} // namespace stubsetup

@@ -1,0 +1,150 @@
+#include "xml/XmlReader.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace stubsetup {
+namespace {
+
+using Attributes = XmlElement::AttributeList;
+
+class XmlReaderTest : public ::testing::Test {
+protected:
+    bool parse(const std::string &content, bool resultIfUnread = true)
+    {
+        const std::string path = m_folder.writeFile("input.xml", content);
+        EXPECT_TRUE(m_reader.prepare(nullptr, '\0'));
+        return m_reader.parseFile(path, resultIfUnread);
+    }
+
+    XmlElement *root() const
+    {
+        const auto children = m_reader.document()->getChildren();
+        return children.empty() ? nullptr : children.front();
+    }
+
+    XmlElement *child(const XmlElement *parent, std::size_t index) const
+    {
+        return parent->getChildren().at(index);
+    }
+
+    void expectDocumentNodeAlone() const
+    {
+        const XmlElement *document = m_reader.document();
+        ASSERT_NE(document, nullptr);
+        EXPECT_TRUE(document->isDocument());
+        EXPECT_EQ(document->getVersion(), "1.0");
+        EXPECT_EQ(document->getAttributes(), (Attributes{{"encoding", "UTF-8"}}));
+        EXPECT_TRUE(document->getChildren().empty());
+    }
+
+    test::TempFolder m_folder;
+    XmlReader m_reader;
+};
+
+TEST_F(XmlReaderTest, UnreadFilesAnswerTheCallersResult)
+{
+    for (const bool resultIfUnread : {true, false}) {
+        ASSERT_TRUE(m_reader.prepare(nullptr, '\0'));
+        EXPECT_EQ(m_reader.parseFile(m_folder.file("missing.xml"), resultIfUnread), resultIfUnread);
+        expectDocumentNodeAlone();
+        EXPECT_EQ(parse("", resultIfUnread), resultIfUnread);
+        expectDocumentNodeAlone();
+        ASSERT_TRUE(m_reader.prepare(nullptr, '\0'));
+        EXPECT_EQ(m_reader.parseFile(m_folder.file(""), resultIfUnread), resultIfUnread);
+        expectDocumentNodeAlone();
+    }
+}
+
+TEST_F(XmlReaderTest, IncompleteOrMalformedDocumentsFail)
+{
+    for (const char *content : {" \n\t", "<?xml version=\"1.0\"?>\n", "<a></b>", "<a>&bogus;</a>",
+                                "<a/><b/>", "<?xml version=\"1.0\" encoding=\"no-such\"?><a/>"}) {
+        EXPECT_FALSE(parse(content)) << content;
+    }
+}
+
+TEST_F(XmlReaderTest, UnclosedElementFailsAndKeepsWhatWasOpened)
+{
+    EXPECT_FALSE(parse("<a><b>text</b><c>"));
+    ASSERT_NE(root(), nullptr);
+    EXPECT_EQ(root()->getChildren().size(), 2u);
+    EXPECT_EQ(child(root(), 0)->getText(), "text");
+    EXPECT_EQ(child(root(), 1)->getName(), "c");
+}
+
+TEST_F(XmlReaderTest, DeclarationSetsVersionButEncodingStaysUtf8)
+{
+    ASSERT_TRUE(parse("<a/>"));
+    EXPECT_EQ(m_reader.document()->getVersion(), "1.0");
+
+    ASSERT_TRUE(parse("<?xml version=\"1.1\" standalone=\"yes\"?><a/>"));
+    EXPECT_EQ(m_reader.document()->getVersion(), "1.1");
+    EXPECT_EQ(m_reader.document()->getAttributes(), (Attributes{{"encoding", "UTF-8"}}));
+
+    ASSERT_TRUE(parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a x=\"\xE9\">\xFC</a>"));
+    EXPECT_EQ(m_reader.document()->getAttributes(), (Attributes{{"encoding", "UTF-8"}}));
+    EXPECT_EQ(root()->getText(), "\xC3\xBC");
+    EXPECT_EQ(root()->getAttributes(), (Attributes{{"x", "\xC3\xA9"}}));
+}
+
+TEST_F(XmlReaderTest, KeepsOnlyTheTextBeforeTheFirstChild)
+{
+    ASSERT_TRUE(parse("<a>\n  before<b>own</b>after<c/>tail</a>"));
+    EXPECT_EQ(root()->getText(), "\n  before");
+    EXPECT_EQ(child(root(), 0)->getText(), "own");
+    EXPECT_EQ(child(root(), 1)->getText(), "");
+}
+
+TEST_F(XmlReaderTest, DeliversParsedText)
+{
+    ASSERT_TRUE(parse("<!-- c --><?pi x?><a q=\"&amp;&lt;&#65;\tx\ny\">"
+                      "1&amp;2<!-- c --><?pi y?><![CDATA[<raw&>]]>\r\n&#x20AC;"
+                      "<b/></a><!-- end -->"));
+    EXPECT_EQ(root()->getAttributes(), (Attributes{{"q", "&<A x y"}}));
+    EXPECT_EQ(root()->getText(), "1&2<raw&>\n\xE2\x82\xAC");
+    EXPECT_EQ(root()->getChildren().size(), 1u);
+}
+
+TEST_F(XmlReaderTest, NamespaceSeparatorSplitsNamesOnlyWhenGiven)
+{
+    const std::string content = "<p:a xmlns:p=\"urn:x\"/>";
+    ASSERT_TRUE(parse(content));
+    EXPECT_EQ(root()->getName(), "p:a");
+    ASSERT_TRUE(m_reader.prepare(nullptr, '|'));
+    ASSERT_TRUE(m_reader.parseFile(m_folder.writeFile("ns.xml", content), true));
+    EXPECT_EQ(root()->getName(), "urn:x|a");
+}
+
+TEST_F(XmlReaderTest, TreeDoesNotDependOnPieceBoundaries)
+{
+    // Two-byte characters make the 1024-byte pieces end inside a character
+    // for some sizes; 1024 and 2048 end with an empty last piece.
+    for (const std::size_t size : {1023u, 1024u, 1025u, 2047u, 2048u, 2049u, 3000u}) {
+        std::string text;
+        const std::string frame = "<r></r>";
+        while (frame.size() + text.size() + 2 <= size)
+            text += "\xC3\xA9";
+        const std::string content =
+            "<r>" + text + "</r>" + std::string(size - frame.size() - text.size(), '\n');
+        ASSERT_EQ(content.size(), size);
+        ASSERT_TRUE(parse(content)) << size;
+        EXPECT_EQ(root()->getText(), text) << size;
+    }
+}
+
+TEST_F(XmlReaderTest, ResetAndPrepareDiscardTheTree)
+{
+    EXPECT_FALSE(m_reader.parseFile(m_folder.writeFile("a.xml", "<a/>"), true));
+    ASSERT_TRUE(parse("<a/>"));
+    ASSERT_NE(root(), nullptr);
+    ASSERT_TRUE(m_reader.prepare(nullptr, '\0'));
+    expectDocumentNodeAlone();
+    m_reader.reset();
+    EXPECT_EQ(m_reader.document(), nullptr);
+    EXPECT_FALSE(m_reader.parseFile(m_folder.file("a.xml"), true));
+}
+
+} // namespace
+} // namespace stubsetup

@@ -1,0 +1,158 @@
+#include "xml/XmlWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+namespace stubsetup {
+namespace {
+
+const std::string fffd = "\xEF\xBF\xBD";
+
+XmlElement *addElement(XmlElement &parent, const std::string &name, const std::string &text = "")
+{
+    auto child = std::make_unique<XmlElement>(name);
+    child->setText(text);
+    XmlElement *raw = child.get();
+    parent.addChild(std::move(child));
+    return raw;
+}
+
+std::string toXml(const XmlElement &element)
+{
+    std::ostringstream stream;
+    writeXml(stream, &element);
+    return stream.str();
+}
+
+std::unique_ptr<XmlElement> makeDocument()
+{
+    auto document = std::make_unique<XmlElement>();
+    document->setAttribute("version", "1.0");
+    document->setAttribute("encoding", "UTF-8");
+    return document;
+}
+
+TEST(XmlWriterTest, WritesTheDeclarationWithABlankBeforeTheEnd)
+{
+    auto document = makeDocument();
+    EXPECT_EQ(toXml(*document), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n");
+    document->setAttribute("standalone", "yes");
+    EXPECT_EQ(toXml(*document), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n");
+}
+
+TEST(XmlWriterTest, WritesTheInstallerReportAsFiveLines)
+{
+    auto document = makeDocument();
+    XmlElement *root = addElement(*document, "InstallerResult");
+    addElement(*root, "ReturnCode", "0");
+    addElement(*root, "UserMessage");
+    EXPECT_EQ(toXml(*document), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                "<InstallerResult>\n"
+                                "<ReturnCode>0</ReturnCode>\n"
+                                "<UserMessage></UserMessage>\n"
+                                "</InstallerResult>\n");
+}
+
+TEST(XmlWriterTest, WritesAnElementAloneWithoutDeclarationOrFinalLineEnd)
+{
+    XmlElement element("e");
+    EXPECT_EQ(toXml(element), "<e></e>");
+    element.setAttribute("b", "2");
+    element.setAttribute("a", "1");
+    element.setText("x<y");
+    EXPECT_EQ(toXml(element), "<e a=\"1\" b=\"2\">x&lt;y</e>");
+    addElement(element, "c", "line\nbreak");
+    addElement(element, "d");
+    EXPECT_EQ(toXml(element), "<e a=\"1\" b=\"2\">x&lt;y<c>line\nbreak</c>\n<d></d>\n</e>");
+}
+
+TEST(XmlWriterTest, EscapesAttributeValuesLikeText)
+{
+    XmlElement element("e");
+    element.setAttribute("v", "\"a&b'<c>\x01");
+    EXPECT_EQ(toXml(element), "<e v=\"&quot;a&amp;b&apos;&lt;c&gt;" + fffd + "\"></e>");
+}
+
+// Records the output at every flush.
+class FlushLog : public std::stringbuf {
+public:
+    std::vector<std::string> flushed;
+
+protected:
+    int sync() override
+    {
+        flushed.push_back(str());
+        return 0;
+    }
+};
+
+TEST(XmlWriterTest, FlushesAfterEveryLineEnd)
+{
+    auto document = makeDocument();
+    XmlElement *root = addElement(*document, "r");
+    addElement(*root, "a", "1\n2");
+    FlushLog log;
+    std::ostream stream(&log);
+    writeXml(stream, document.get());
+    EXPECT_EQ(log.flushed,
+              (std::vector<std::string>{
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<r>\n",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<r>\n<a>1\n2</a>\n",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<r>\n<a>1\n2</a>\n</r>\n",
+              }));
+}
+
+TEST(XmlWriterTest, LeavesStreamFailuresInTheStreamsState)
+{
+    auto document = makeDocument();
+    addElement(*document, "r");
+    std::ostringstream stream;
+    stream.setstate(std::ios::badbit);
+    EXPECT_TRUE(writeXml(stream, document.get()).bad());
+    EXPECT_EQ(stream.str(), "");
+}
+
+TEST(EscapeXmlTextTest, ReplacesTheFiveSpecialsAndKeepsOtherAllowedText)
+{
+    EXPECT_EQ(escapeXmlText("\"&'<>"), "&quot;&amp;&apos;&lt;&gt;");
+    const std::string allowed = "plain \t\n\r\x7F"
+                                "\xC2\x80\xC3\xA9\xE2\x82\xAC\xED\x9F\xBF\xEE\x80\x80"
+                                "\xEF\xBF\xBD\xEF\xB7\x90\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF";
+    EXPECT_EQ(escapeXmlText(allowed), allowed);
+    EXPECT_EQ(escapeXmlText(""), "");
+}
+
+TEST(EscapeXmlTextTest, ReplacesBytesXmlCannotCarry)
+{
+    struct Case {
+        std::string input;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {std::string("a\0b", 3), "a" + fffd + "b"},
+        {"\x01\x08\x0B\x0C\x1F", fffd + fffd + fffd + fffd + fffd},
+        {"\x80", fffd},                       // stray continuation byte
+        {"\xC3\xA9\xBF", "\xC3\xA9" + fffd},  // continuation after a complete character
+        {"\xC0\x80", fffd + fffd},            // overlong NUL
+        {"\xC1\xBF", fffd + fffd},            // overlong
+        {"\xE0\x80\xAF", fffd + fffd + fffd}, // overlong three-byte form
+        {"\xF0\x8F\xBF\xBF", fffd + fffd + fffd + fffd},
+        {"\xED\xA0\x80", fffd + fffd + fffd},            // surrogate
+        {"\xED\xBF\xBF", fffd + fffd + fffd},            // surrogate
+        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd}, // above U+10FFFF
+        {"\xF5\xFF", fffd + fffd},
+        {"\xEF\xBF\xBE\xEF\xBF\xBF", fffd + fffd}, // U+FFFE, U+FFFF
+        {"\xE2\x82", fffd},                        // truncated at the end
+        {"\xE2\x82<", fffd + "&lt;"},              // truncated before a special
+        {"\xF0\x9F\x98z", fffd + "z"},
+        {"\xC3\xC3\xA9", fffd + "\xC3\xA9"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(escapeXmlText(c.input), c.expected) << ::testing::PrintToString(c.input);
+}
+
+} // namespace
+} // namespace stubsetup

@@ -1,0 +1,169 @@
+#include "xml/XmlReader.h"
+
+#include <expat.h>
+
+#include <fstream>
+
+namespace stubsetup {
+namespace {
+
+constexpr int pieceSize = 1024;
+
+XmlReader &readerOf(void *userData)
+{
+    return *static_cast<XmlReader *>(userData);
+}
+
+void XMLCALL startElement(void *userData, const XML_Char *name, const XML_Char **attributes)
+{
+    readerOf(userData).onStartElement(name, attributes);
+}
+
+void XMLCALL endElement(void *userData, const XML_Char *)
+{
+    readerOf(userData).onEndElement();
+}
+
+void XMLCALL characterData(void *userData, const XML_Char *data, int length)
+{
+    readerOf(userData).onCharacterData(data, length);
+}
+
+void XMLCALL xmlDeclaration(void *userData, const XML_Char *version, const XML_Char *, int)
+{
+    readerOf(userData).onXmlDeclaration(version);
+}
+
+// Exceptions must not unwind through expat's C frames: a failure inside a
+// callback (only running out of memory can happen there) aborts the parse
+// instead, so the pending XML_ParseBuffer reports an error and parseFile
+// answers false. The partial tree stays until the next prepare or reset.
+template <typename Action> void abortParseOnFailure(XML_Parser parser, Action action) noexcept
+{
+    try {
+        action();
+    } catch (...) {
+        if (parser)
+            XML_StopParser(parser, XML_FALSE);
+    }
+}
+
+} // namespace
+
+void XmlReader::ParserDeleter::operator()(XML_ParserStruct *parser) const
+{
+    XML_ParserFree(parser);
+}
+
+XmlReader::XmlReader() = default;
+
+XmlReader::~XmlReader()
+{
+    reset();
+}
+
+void XmlReader::reset()
+{
+    m_parser.reset();
+    m_elementStack.clear();
+    m_captureText = false;
+    m_document.reset();
+}
+
+bool XmlReader::prepare(const char *encoding, char namespaceSeparator)
+{
+    reset();
+    const XML_Char *separator = namespaceSeparator != '\0' ? &namespaceSeparator : nullptr;
+    m_parser.reset(XML_ParserCreate_MM(encoding, nullptr, separator));
+    if (!m_parser)
+        return false;
+    XML_SetUserData(m_parser.get(), this);
+    try {
+        m_document = std::make_unique<XmlElement>();
+        m_document->setAttribute("version", "1.0");
+        m_document->setAttribute("encoding", "UTF-8");
+        m_elementStack.push_back(m_document.get());
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    XML_SetStartElementHandler(m_parser.get(), startElement);
+    XML_SetEndElementHandler(m_parser.get(), endElement);
+    XML_SetCharacterDataHandler(m_parser.get(), characterData);
+    XML_SetXmlDeclHandler(m_parser.get(), xmlDeclaration);
+    return true;
+}
+
+bool XmlReader::parseFile(const std::string &path, bool resultIfUnread)
+{
+    if (!m_parser)
+        return false;
+    std::ifstream file;
+    file.rdbuf()->pubsetbuf(nullptr, 0); // unbuffered: pieces go straight into expat's buffer
+    file.open(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return resultIfUnread;
+    const std::streamoff size = file.tellg();
+    if (size <= 0)
+        return resultIfUnread;
+    file.seekg(0);
+    bool status = true;
+    for (bool firstPiece = true; file && status; firstPiece = false) {
+        void *buffer = XML_GetBuffer(m_parser.get(), pieceSize);
+        if (!buffer)
+            return false;
+        file.read(static_cast<char *>(buffer), pieceSize);
+        const auto length = static_cast<int>(file.gcount());
+        // A folder opens and reports a size but yields nothing: unreadable.
+        if (firstPiece && length == 0)
+            return resultIfUnread;
+        if (file.bad())
+            return false;
+        const bool last = length < pieceSize;
+        status = XML_ParseBuffer(m_parser.get(), length, last) == XML_STATUS_OK;
+    }
+    return status;
+}
+
+void XmlReader::onStartElement(const char *name, const char **attributes)
+{
+    abortParseOnFailure(m_parser.get(), [&] {
+        if (m_elementStack.empty())
+            return;
+        XmlElement *parent = m_elementStack.back();
+        m_captureText = true;
+        auto owned = std::make_unique<XmlElement>(name);
+        XmlElement *element = owned.get();
+        parent->addChild(std::move(owned));
+        m_elementStack.push_back(element);
+        for (const char **pair = attributes; pair[0]; pair += 2)
+            element->setAttribute(pair[0], pair[1]);
+    });
+}
+
+void XmlReader::onEndElement()
+{
+    m_captureText = false;
+    if (!m_elementStack.empty())
+        m_elementStack.pop_back();
+}
+
+void XmlReader::onCharacterData(const char *data, int length)
+{
+    if (!m_captureText || m_elementStack.empty())
+        return;
+    abortParseOnFailure(m_parser.get(), [&] {
+        m_elementStack.back()->appendText(data, static_cast<std::size_t>(length));
+    });
+}
+
+void XmlReader::onXmlDeclaration(const char *version)
+{
+    if (!version || !m_document)
+        return;
+    abortParseOnFailure(m_parser.get(), [&] {
+        m_document->setAttribute("version", version);
+        m_document->setAttribute("encoding", "UTF-8");
+    });
+}
+
+} // namespace stubsetup

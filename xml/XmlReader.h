@@ -1,0 +1,50 @@
+#pragma once
+
+#include "xml/XmlElement.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct XML_ParserStruct;
+
+namespace stubsetup {
+
+// Parses an XML file with expat into an XmlElement tree that it owns. Calling
+// order: prepare, one parseFile, then work on document().
+class XmlReader {
+public:
+    XmlReader();
+    ~XmlReader();
+    XmlReader(const XmlReader &) = delete;
+    XmlReader &operator=(const XmlReader &) = delete;
+
+    // Frees the parser and destroys the tree.
+    void reset();
+    // Starts a fresh parse. A null encoding lets the parser detect it; a zero
+    // separator turns namespace processing off.
+    bool prepare(const char *encoding, char namespaceSeparator);
+    // A missing, unreadable or empty file answers `resultIfUnread`; otherwise
+    // true when the whole file is a well-formed document.
+    bool parseFile(const std::string &path, bool resultIfUnread);
+    XmlElement *document() const { return m_document.get(); }
+
+    // expat callbacks forward here. They never throw: running out of memory
+    // stops the parse, so parseFile answers false.
+    void onStartElement(const char *name, const char **attributes);
+    void onEndElement();
+    void onCharacterData(const char *data, int length);
+    void onXmlDeclaration(const char *version);
+
+private:
+    struct ParserDeleter {
+        void operator()(XML_ParserStruct *parser) const;
+    };
+
+    std::unique_ptr<XmlElement> m_document;
+    std::vector<XmlElement *> m_elementStack;
+    bool m_captureText = false;
+    std::unique_ptr<XML_ParserStruct, ParserDeleter> m_parser;
+};
+
+} // namespace stubsetup
