@@ -1,0 +1,75 @@
+#pragma once
+
+#include "xml/XmlElement.h"
+#include "xml/XmlReader.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace stubsetup {
+
+// Named values kept as the child elements of one top-level element (named
+// after the root name) of an XML file. The file is read once, at
+// construction; every set rewrites it whole.
+class PrefsFile {
+public:
+    // Loads `path` unless it is empty; the errors of load pass on.
+    PrefsFile(const std::string &path, const std::string &rootName);
+    virtual ~PrefsFile();
+    PrefsFile(const PrefsFile &) = delete;
+    PrefsFile &operator=(const PrefsFile &) = delete;
+
+    // A missing or empty file gives an empty settings element (nothing is
+    // written). Throws std::runtime_error for an empty path and
+    // std::invalid_argument for a file that is not a settings file: not
+    // well-formed, another top-level element, or not a regular file.
+    void load(const std::string &path);
+
+    // A missing or empty value gives the default and true; otherwise false when
+    // the text is not wholly an integer.
+    bool getInt(const std::string &name, std::int32_t &value, std::int32_t defaultValue);
+    bool getString(const std::string &name, std::string &value, const std::string &defaultValue);
+    // Store the value (creating its element at the end if needed) and save.
+    // False when nothing was loaded or the save failed.
+    bool setInt(const std::string &name, std::int32_t value);
+    bool setString(const std::string &name, const std::string &value);
+    // Replaces the file with the whole document; the previous file stays intact
+    // when this fails.
+    bool save();
+
+private:
+    XmlElement *findValueElement(const std::string &name, bool create);
+
+    XmlReader m_reader;
+    XmlElement *m_settings = nullptr; // inside m_reader's tree
+    std::string m_path;
+    std::string m_rootName;
+};
+
+// One named value of a store, with its default. The store must outlive it.
+template <typename Value> class PrefValue {
+public:
+    PrefValue(PrefsFile *store, std::string name, Value defaultValue)
+        : m_store(store), m_name(std::move(name)), m_default(std::move(defaultValue))
+    {}
+    virtual ~PrefValue() = default;
+    virtual bool get(Value &value) const;
+    virtual bool set(Value value);
+    virtual bool isDefault(const Value &value) const { return value == m_default; }
+
+private:
+    PrefsFile *m_store;
+    std::string m_name;
+    Value m_default;
+};
+
+using IntPrefValue = PrefValue<std::int32_t>;
+using StringPrefValue = PrefValue<std::string>;
+
+template <> bool PrefValue<std::int32_t>::get(std::int32_t &value) const;
+template <> bool PrefValue<std::int32_t>::set(std::int32_t value);
+template <> bool PrefValue<std::string>::get(std::string &value) const;
+template <> bool PrefValue<std::string>::set(std::string value);
+
+} // namespace stubsetup

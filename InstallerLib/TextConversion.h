@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+namespace stubsetup {
+
+// Converts text in the locale's character set to UTF-8; in the C locale the
+// text is taken as UTF-8 already. Invalid or unmappable sequences become
+// U+FFFD; an unknown character set gives an empty result.
+std::string AnsiToUtf8(const std::string &text);
+std::string AnsiToUtf8(const std::string &text, const char *sourceCharset);
+
+} // namespace stubsetup

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <climits>
+#include <cstddef>
+#include <string>
+
+namespace stubsetup {
+
+// Paths this long or longer are not taken apart.
+inline constexpr std::size_t kPathLimit = PATH_MAX;
+// Room for a folder path as the platform reports it, terminator included.
+inline constexpr std::size_t kFolderBufferSize = 2 * kPathLimit;
+
+inline constexpr char kCorvaneFolderName[] = "Corvane";
+inline constexpr char kUpdaterFolderName[] = "Updater";
+
+// Well-known folders, by the numbers callers pass around.
+enum SpecialFolderKind : int {
+    kTemporaryFolder = 0,
+    kTemporaryFolderAlias = 1,
+    kDesktopFolder = 2,
+    kDocumentsFolder = 3,
+    kCacheFolder = 4,
+    kAppDataFolder = 5,
+    kUpdaterBaseFolder = 6, // the user's application data, as 5
+    kCommonAppDataFolder = 7,
+    kCommonDocumentsFolder = 8,
+    kFontsFolder = 9,
+    kSystemFolder = 10,
+    kCommonProgramsFolder = 11,
+};
+
+// The folder of `kind` (a SpecialFolderKind); with `create`, it is created
+// when missing (its last level only, but every missing level of the XDG
+// cache and data folders, with mode 0700). False, `path` untouched, for an
+// unknown kind or a folder that cannot be told or created.
+bool GetSpecialFolder(int kind, std::string &path, bool create);
+// $TMPDIR or /tmp, ending with '/'.
+bool GetTempFolder(std::string &path, bool create);
+// <user data>/Corvane/Updater, created level by level.
+bool GetUpdaterFolder(std::string &path);
+
+// `first`, a '/' unless it already ends with one, then `second` unchanged.
+// An empty `first` gives `second`, so a relative name never turns absolute.
+std::string JoinPath(const std::string &first, const std::string &second);
+// `path` without its last component (a trailing '/' belongs to it) and the
+// separator before it: "/a/b" and "/a/b/" give "/a", "/a" gives "". Empty
+// for a bare name, the root, and paths of kPathLimit characters or more.
+std::string ParentPath(const std::string &path);
+bool PathExists(const std::string &path);
+// One level, mode 0777 less the umask; an existing directory counts as done.
+bool CreateSingleDirectory(const std::string &path);
+// The directory and every missing ancestor; true when it is a directory now.
+bool CreateDirectoryTree(const std::string &path);
+
+} // namespace stubsetup

@@ -1,0 +1,114 @@
+#include "InstallerLib/InstallerReport.h"
+#include "InstallerLib/Environment.h"
+#include "TestSupport.h"
+#include "stubsetup/InstallerLib.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace stubsetup {
+namespace {
+
+using test::ReadFile;
+
+std::string Report(const std::string &returnCode, const std::string &message)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n<ReturnCode>" +
+           returnCode + "</ReturnCode>\n<UserMessage>" + message + "</UserMessage>\n" +
+           "</InstallerResult>\n";
+}
+
+class InstallerReportTest : public testing::Test {
+protected:
+    InstallerReportTest() { m_home.environment().set(kAppIdVariable, "Demo"); }
+
+    std::string installFolder() const
+    {
+        return m_home.home() + "/.local/share/Corvane/Updater/Install";
+    }
+    std::string reportPath() const { return installFolder() + "/Demo.irpt"; }
+    test::IsolatedHome &home() { return m_home; }
+
+private:
+    test::IsolatedHome m_home;
+};
+
+TEST_F(InstallerReportTest, WritesAFreshReportLineByLine)
+{
+    EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 1);
+    EXPECT_EQ(ReadFile(reportPath()), Report("0", "Done"));
+    EXPECT_EQ(test::FolderEntries(installFolder()), std::set<std::string>{"Demo.irpt"});
+}
+
+TEST_F(InstallerReportTest, UpdatesInPlaceAndKeepsOtherElements)
+{
+    std::filesystem::create_directories(installFolder());
+    test::WriteFile(reportPath(), "<InstallerResult><UserMessage>old</UserMessage>"
+                                  "<Vendor>Acme</Vendor><ReturnCode>1</ReturnCode>"
+                                  "</InstallerResult>");
+    EXPECT_EQ(SetInstallerExitInfo(3, "Retry"), 1);
+    EXPECT_EQ(ReadFile(reportPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                      "<InstallerResult>\n<UserMessage>Retry</UserMessage>\n"
+                                      "<Vendor>Acme</Vendor>\n<ReturnCode>3</ReturnCode>\n"
+                                      "</InstallerResult>\n");
+}
+
+TEST_F(InstallerReportTest, StoresCodesAndMessagesAsGiven)
+{
+    EXPECT_EQ(SetInstallerExitInfo(-1, nullptr), 1);
+    EXPECT_EQ(ReadFile(reportPath()), Report("-1", ""));
+    EXPECT_EQ(SetInstallerExitInfo(17, ""), 1);
+    EXPECT_EQ(ReadFile(reportPath()), Report("17", ""));
+    EXPECT_EQ(SetInstallerExitInfo(2, "a<b & c"), 1);
+    EXPECT_EQ(ReadFile(reportPath()), Report("2", "a&lt;b &amp; c"));
+}
+
+TEST_F(InstallerReportTest, ConvertsTheMessageFromTheLocaleCharset)
+{
+    test::TempFolder localeFolder;
+    test::ScopedLocale locale(test::BuildCp1252Locale(localeFolder, home().environment()));
+    if (!locale.active())
+        GTEST_SKIP() << "localedef cannot build a CP1252 locale here";
+    EXPECT_EQ(SetInstallerExitInfo(0, "caf\xE9"), 1);
+    EXPECT_EQ(ReadFile(reportPath()), Report("0", "caf\xC3\xA9"));
+}
+
+TEST_F(InstallerReportTest, CreatesNothingWithoutAnAppId)
+{
+    home().environment().unset(kAppIdVariable);
+    EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    home().environment().set(kAppIdVariable, "");
+    EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_TRUE(test::FolderEntries(home().home()).empty());
+}
+
+TEST_F(InstallerReportTest, LeavesAnUnreadableReportAlone)
+{
+    std::filesystem::create_directories(installFolder());
+    test::WriteFile(reportPath(), "not a report");
+    EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_EQ(ReadFile(reportPath()), "not a report");
+
+    std::filesystem::remove(reportPath());
+    std::filesystem::create_directory(reportPath());
+    EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(reportPath()));
+}
+
+TEST_F(InstallerReportTest, ReportsAnInstallFolderThatCannotBeMade)
+{
+    std::filesystem::create_directories(std::filesystem::path(installFolder()).parent_path());
+    std::filesystem::create_symlink("nowhere/Install", installFolder());
+    try {
+        InstallerReportWriter writer("Demo");
+        ADD_FAILURE() << "no error for a missing Install folder";
+    } catch (const std::runtime_error &error) {
+        EXPECT_STREQ(error.what(), "Unable to installer report location");
+    }
+    EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+}
+
+} // namespace
+} // namespace stubsetup

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace stubsetup::test {
+
+// A fresh folder below the temporary folder, removed with all it holds.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+
+    const std::string &path() const { return m_path; }
+    std::string operator/(const std::string &relative) const { return m_path + "/" + relative; }
+
+private:
+    std::string m_path;
+};
+
+// Sets and unsets environment variables; every one touched is restored.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment &) = delete;
+    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
+
+    void set(const std::string &name, const std::string &value);
+    void unset(const std::string &name);
+
+private:
+    void remember(const std::string &name);
+    std::map<std::string, std::optional<std::string>> m_saved;
+};
+
+// HOME points to an empty folder, the XDG and TMPDIR variables are unset.
+class IsolatedHome {
+public:
+    IsolatedHome();
+    std::string home() const { return m_folder / "home"; }
+    std::string scratch(const std::string &name) const { return m_folder / name; }
+    ScopedEnvironment &environment() { return m_environment; }
+
+private:
+    TempFolder m_folder;
+    ScopedEnvironment m_environment;
+};
+
+// Switches the character-type locale for one test and back.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const std::string &name);
+    ~ScopedLocale();
+    ScopedLocale(const ScopedLocale &) = delete;
+    ScopedLocale &operator=(const ScopedLocale &) = delete;
+    bool active() const { return m_active; }
+
+private:
+    std::string m_previous;
+    bool m_active = false;
+};
+
+// Compiles a Windows-1252 locale into `folder` and points LOCPATH there.
+// Answers the locale's name, or an empty one when localedef is not there.
+std::string BuildCp1252Locale(const TempFolder &folder, ScopedEnvironment &environment);
+
+std::string ReadFile(const std::string &path);
+void WriteFile(const std::string &path, const std::string &content);
+std::set<std::string> FolderEntries(const std::string &folder);
+unsigned int ModeOf(const std::string &path);
+
+// Runs `action` in a forked child and answers what it answered. With
+// `asUnprivileged`, a root child first becomes nobody, so that permission
+// bits apply to it.
+bool RunInChild(const std::function<bool()> &action, bool asUnprivileged = false);
+
+} // namespace stubsetup::test

@@ -1,0 +1,81 @@
+/* Calls the installer interface from C through the shared library. */
+#define _POSIX_C_SOURCE 200809L
+
+#include <stubsetup/InstallerLib.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+static int failures = 0;
+
+static void check(int condition, const char *what)
+{
+    if (!condition) {
+        fprintf(stderr, "FAILED: %s\n", what);
+        ++failures;
+    }
+}
+
+static void checkInstallPath(void)
+{
+    char buffer[32];
+    uint32_t size = sizeof buffer;
+    setenv("ORL_APP_INSTALL_PATH", "/opt/apps/demo", 1);
+    check(GetAppInstallPath(&size, buffer) == 1, "install path is read");
+    check(size == 14 && strcmp(buffer, "/opt/apps/demo") == 0, "install path and its length");
+    size = 14;
+    check(GetAppInstallPath(&size, buffer) == 0 && size == 15, "too small a buffer asks for 15");
+    check(GetAppInstallPath(NULL, buffer) == 0, "a null size is refused");
+    unsetenv("ORL_APP_INSTALL_PATH");
+    size = sizeof buffer;
+    check(GetAppInstallPath(&size, buffer) == 0 && size == 0, "no variable, no path");
+}
+
+static int readFile(const char *path, char *content, size_t capacity)
+{
+    FILE *file = fopen(path, "rb");
+    if (file == NULL)
+        return 0;
+    const size_t length = fread(content, 1, capacity - 1, file);
+    content[length] = '\0';
+    fclose(file);
+    return 1;
+}
+
+static void checkReport(const char *dataHome)
+{
+    static const char expected[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                   "<InstallerResult>\n"
+                                   "<ReturnCode>2</ReturnCode>\n"
+                                   "<UserMessage>Retry</UserMessage>\n"
+                                   "</InstallerResult>\n";
+    char path[512];
+    char content[512];
+    snprintf(path, sizeof path, "%s/Corvane/Updater/Install/Demo.irpt", dataHome);
+    unsetenv("ORL_APP_ID");
+    check(SetInstallerExitInfo(2, "Retry") == 0, "no id, no report");
+    check(access(path, F_OK) != 0, "no report file without an id");
+    setenv("ORL_APP_ID", "Demo", 1);
+    check(SetInstallerExitInfo(2, "Retry") == 1, "report is written");
+    check(readFile(path, content, sizeof content) && strcmp(content, expected) == 0,
+          "report holds the five lines");
+}
+
+int main(void)
+{
+    char home[] = "/tmp/installerlib_c.XXXXXX";
+    char command[64];
+    if (mkdtemp(home) == NULL)
+        return 2;
+    setenv("HOME", home, 1);
+    setenv("XDG_DATA_HOME", home, 1);
+    checkInstallPath();
+    checkReport(home);
+    snprintf(command, sizeof command, "rm -rf '%s'", home);
+    if (system(command) != 0)
+        fprintf(stderr, "could not remove %s\n", home);
+    printf("%d failed\n", failures);
+    return failures == 0 ? 0 : 1;
+}
