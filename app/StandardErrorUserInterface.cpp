@@ -1,0 +1,20 @@
+#include "app/StandardErrorUserInterface.h"
+
+#include <ostream>
+
+namespace stubsetup {
+
+StandardErrorUserInterface::StandardErrorUserInterface(std::ostream &errors) : m_errors(errors)
+{}
+
+void StandardErrorUserInterface::showMessage(const std::string &text, MessageStyle /*style*/)
+{
+    m_errors << kDiagnosticPrefix << text << '\n' << std::flush;
+}
+
+DialogResult StandardErrorUserInterface::runProgressDialog(InstallerDialogValues & /*values*/)
+{
+    return {DialogOutcome::Unavailable, "no display"};
+}
+
+} // namespace stubsetup

@@ -1,0 +1,87 @@
+#include "app/UserInterfaceLoader.h"
+
+#include "app/platform/Process.h"
+
+#include <cstdlib>
+#include <utility>
+
+namespace stubsetup {
+namespace {
+
+constexpr char kModuleFileName[] = "libstubsetup-gui.so";
+
+std::string DirectoryOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string WithoutExtension(const std::string &fileName)
+{
+    const std::size_t dot = fileName.rfind('.');
+    return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+}
+
+std::string ModulePath()
+{
+    const char *configured = std::getenv(kUserInterfaceModuleVariable);
+    return configured != nullptr ? std::string(configured) : DefaultUserInterfaceModulePath();
+}
+
+} // namespace
+
+std::string DefaultUserInterfaceModulePath()
+{
+    return DirectoryOf(platform::OwnExecutablePath()) +
+           "/../" STUBSETUP_RELATIVE_LIBDIR "/stubsetup/" + kModuleFileName;
+}
+
+std::string ProgramCaption()
+{
+    const std::string caption = WithoutExtension(FileNameOf(platform::OwnExecutablePath()));
+    return caption.empty() ? std::string("stubsetup") : caption;
+}
+
+LazyUserInterface::LazyUserInterface(std::string caption, std::ostream &errors)
+    : m_caption(std::move(caption)), m_fallback(errors)
+{}
+
+void LazyUserInterface::showMessage(const std::string &text, MessageStyle style)
+{
+    Resolve().showMessage(text, style);
+}
+
+DialogResult LazyUserInterface::runProgressDialog(InstallerDialogValues &values)
+{
+    return Resolve().runProgressDialog(values);
+}
+
+UserInterface &LazyUserInterface::Resolve()
+{
+    if (m_resolved == nullptr) {
+        if (platform::DisplayAvailable())
+            m_loaded = LoadModuleUserInterface();
+        m_resolved = m_loaded ? m_loaded.get() : &m_fallback;
+    }
+    return *m_resolved;
+}
+
+std::unique_ptr<UserInterface> LazyUserInterface::LoadModuleUserInterface()
+{
+    m_module = platform::SharedModule::Load(ModulePath());
+    if (!m_module)
+        return nullptr;
+    const auto create = reinterpret_cast<CreateUserInterfaceFunction>(
+        m_module->FindSymbol(kCreateUserInterfaceSymbol));
+    if (create == nullptr)
+        return nullptr;
+    return std::unique_ptr<UserInterface>(create(m_caption.c_str()));
+}
+
+} // namespace stubsetup

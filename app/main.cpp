@@ -1,0 +1,17 @@
+#include "app/CInstallerApp.h"
+#include "app/InformationRequest.h"
+#include "app/UserInterfaceLoader.h"
+
+#include <clocale>
+#include <iostream>
+
+int main(int argc, char **argv)
+{
+    std::setlocale(LC_ALL, "");
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (stubsetup::AnswerInformationRequest(arguments, std::cout))
+        return 0;
+    stubsetup::LazyUserInterface userInterface(stubsetup::ProgramCaption(), std::cerr);
+    stubsetup::CInstallerApp app(arguments, userInterface, std::cerr);
+    return static_cast<int>(app.RunInstallation());
+}

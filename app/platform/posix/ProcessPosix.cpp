@@ -1,0 +1,88 @@
+#include "app/platform/Process.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace stubsetup::platform {
+namespace {
+
+void RedirectStandardStreamsToNull()
+{
+    const int null = open("/dev/null", O_RDWR);
+    if (null < 0)
+        return;
+    for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream)
+        dup2(null, stream);
+    if (null > STDERR_FILENO)
+        close(null);
+}
+
+void WaitForChild(pid_t child)
+{
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+bool IsSetAndNotEmpty(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+} // namespace
+
+std::vector<std::string> EnvironmentEntries()
+{
+    std::vector<std::string> entries;
+    for (char **entry = environ; entry != nullptr && *entry != nullptr; ++entry)
+        entries.emplace_back(*entry);
+    return entries;
+}
+
+void StartDetached(const std::vector<std::string> &command)
+{
+    if (command.empty())
+        return;
+    // Built before forking: the children only call async-signal-safe functions.
+    std::vector<char *> argv;
+    for (const std::string &word : command)
+        argv.push_back(const_cast<char *>(word.c_str()));
+    argv.push_back(nullptr);
+
+    // Forking twice hands the viewer to init, so it never becomes our zombie.
+    const pid_t intermediate = fork();
+    if (intermediate < 0)
+        return;
+    if (intermediate == 0) {
+        setsid();
+        if (fork() == 0) {
+            RedirectStandardStreamsToNull();
+            execvp(argv[0], argv.data());
+        }
+        _exit(0);
+    }
+    WaitForChild(intermediate);
+}
+
+std::string OwnExecutablePath()
+{
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path)
+        return {};
+    return std::string(path, static_cast<std::size_t>(length));
+}
+
+bool DisplayAvailable()
+{
+    return IsSetAndNotEmpty("DISPLAY") || IsSetAndNotEmpty("WAYLAND_DISPLAY") ||
+           IsSetAndNotEmpty("QT_QPA_PLATFORM");
+}
+
+} // namespace stubsetup::platform

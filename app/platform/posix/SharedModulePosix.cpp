@@ -1,0 +1,27 @@
+#include "app/platform/SharedModule.h"
+
+#include <dlfcn.h>
+
+namespace stubsetup::platform {
+
+std::unique_ptr<SharedModule> SharedModule::Load(const std::string &path)
+{
+    // Toolkits register exit handlers and threads; unloading them before the
+    // process ends is unsafe, so the code stays mapped after the handle closes.
+    void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (handle == nullptr)
+        return nullptr;
+    return std::unique_ptr<SharedModule>(new SharedModule(handle));
+}
+
+SharedModule::~SharedModule()
+{
+    dlclose(m_handle);
+}
+
+void *SharedModule::FindSymbol(const char *name) const
+{
+    return dlsym(m_handle, name);
+}
+
+} // namespace stubsetup::platform

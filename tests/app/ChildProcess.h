@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace stubsetup::test {
+
+struct ChildRun {
+    std::vector<std::string> command; // program path first
+    std::vector<std::string> environment;
+    std::string workingDirectory; // empty: the test's own
+    long fileSizeLimit = -1;      // bytes; writes beyond fail instead of signalling
+};
+
+struct ChildResult {
+    int exitStatus = -1; // -1 when killed by a signal
+    std::string out;
+    std::string err;
+};
+
+// Runs the command to completion with exactly the given environment and
+// collects both output streams.
+ChildResult RunChild(const ChildRun &run);
+
+} // namespace stubsetup::test
