@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/UserInterface.h"
+
+#include "framework/Application.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace stubsetup {
+
+// The user interface on Qt Widgets, living in the module the program loads
+// when something must be shown. Holds the QApplication while it lives.
+class QtUserInterface final : public UserInterface {
+public:
+    QtUserInterface(std::unique_ptr<ApplicationScope> application, const std::string &caption);
+
+    void showMessage(const std::string &text, MessageStyle style) override;
+    DialogResult runProgressDialog(InstallerDialogValues &values) override;
+
+private:
+    std::unique_ptr<ApplicationScope> m_application;
+    QString m_strCaption;
+};
+
+} // namespace stubsetup

@@ -1,0 +1,63 @@
+#include "framework/Application.h"
+
+#include "framework/DisplayCheck.h"
+
+#include <QApplication>
+
+#include <clocale>
+
+namespace stubsetup {
+
+namespace {
+
+// Where Qt goes when the display vanished between the check and start-up:
+// a fallback keeps Qt from aborting, and ending up there counts as failure.
+constexpr char kFallbackPlatform[] = "offscreen";
+
+// Qt reads the process locale into the C library's global state; the process
+// hosting this code formats its own texts and keeps the locale it chose.
+class LocaleKeeper {
+public:
+    LocaleKeeper() : m_strLocale(std::setlocale(LC_ALL, nullptr)) {}
+    ~LocaleKeeper() { std::setlocale(LC_ALL, m_strLocale.c_str()); }
+    LocaleKeeper(const LocaleKeeper &) = delete;
+    LocaleKeeper &operator=(const LocaleKeeper &) = delete;
+
+private:
+    std::string m_strLocale;
+};
+
+} // namespace
+
+ApplicationScope::ApplicationScope() = default;
+
+ApplicationScope::~ApplicationScope() = default;
+
+bool ApplicationScope::start(const DisplayTarget &target)
+{
+    m_strPlatform = target.platformEntry + ';' + kFallbackPlatform;
+    m_arguments[0] = m_strProgramName.data();
+    m_arguments[1] = m_strPlatformOption.data();
+    m_arguments[2] = m_strPlatform.data();
+    m_nArgumentCount = 3;
+
+    const LocaleKeeper locale;
+    m_application = std::make_unique<QApplication>(m_nArgumentCount, m_arguments);
+    return QGuiApplication::platformName() == QString::fromStdString(target.platform);
+}
+
+std::unique_ptr<ApplicationScope> ensureApplication()
+{
+    std::unique_ptr<ApplicationScope> scope(new ApplicationScope);
+    if (QCoreApplication::instance()) {
+        const bool widgets = qobject_cast<QApplication *>(QCoreApplication::instance());
+        return widgets ? std::move(scope) : nullptr;
+    }
+    const EnvironmentLookup environment = processEnvironment();
+    const DisplayTarget target = chooseDisplayTarget(environment);
+    if (!canReachDisplay(target, environment) || !scope->start(target))
+        return nullptr;
+    return scope;
+}
+
+} // namespace stubsetup

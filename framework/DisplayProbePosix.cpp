@@ -1,0 +1,63 @@
+#include "framework/DisplayProbe.h"
+
+#include <xcb/xcb.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+
+namespace stubsetup::DisplayProbe {
+
+namespace {
+
+struct XcbDisconnect {
+    void operator()(xcb_connection_t *connection) const { xcb_disconnect(connection); }
+};
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int descriptor) : m_nDescriptor(descriptor) {}
+    ~FileDescriptor()
+    {
+        if (m_nDescriptor >= 0)
+            ::close(m_nDescriptor);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+    int get() const { return m_nDescriptor; }
+
+private:
+    int m_nDescriptor;
+};
+
+} // namespace
+
+bool x11ServerAccepts(const std::string &displayName)
+{
+    // xcb_connect never answers null: a failed attempt is a connection in an error state.
+    const std::unique_ptr<xcb_connection_t, XcbDisconnect> connection(
+        xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), nullptr));
+    return xcb_connection_has_error(connection.get()) == 0;
+}
+
+bool waylandSocketAccepts(const std::string &socketPath)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    // A path that does not fit is not cut short: it would name another socket.
+    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+
+    const FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (socket.get() < 0)
+        return false;
+    return ::connect(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) ==
+           0;
+}
+
+} // namespace stubsetup::DisplayProbe

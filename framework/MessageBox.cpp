@@ -1,0 +1,58 @@
+#include "framework/MessageBox.h"
+
+#include <utility>
+
+namespace stubsetup {
+
+namespace {
+
+std::optional<QMessageBox::StandardButton> g_nextAnswer;
+std::optional<MessageBox::Shown> g_lastShown;
+
+void configure(QMessageBox &box, const QString &text, const QString &caption,
+               MessageBox::Style style)
+{
+    // Messages may quote paths and user input; none of it is markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setWindowTitle(caption);
+    box.setIcon(QMessageBox::Warning);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (style == MessageBox::Style::ExclamationSystemModal)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
+MessageBox::Shown describe(const QMessageBox &box)
+{
+    return MessageBox::Shown{box.text(),          box.textFormat(),      box.windowTitle(),
+                             box.icon(),          box.standardButtons(), box.windowFlags(),
+                             box.windowModality()};
+}
+
+} // namespace
+
+QMessageBox::StandardButton MessageBox::show(const QString &text, const QString &caption,
+                                             Style style)
+{
+    QMessageBox box;
+    configure(box, text, caption, style);
+    if (g_nextAnswer) {
+        g_lastShown = describe(box);
+        return std::exchange(g_nextAnswer, std::nullopt).value();
+    }
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
+{
+    g_nextAnswer = answer;
+    g_lastShown.reset();
+}
+
+std::optional<MessageBox::Shown> MessageBox::lastShown()
+{
+    return g_lastShown;
+}
+
+} // namespace stubsetup
