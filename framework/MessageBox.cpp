@@ -1,5 +1,7 @@
 #include "framework/MessageBox.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 namespace stubsetup {
@@ -8,6 +10,7 @@ namespace {
 
 std::optional<QMessageBox::StandardButton> g_nextAnswer;
 std::optional<MessageBox::Shown> g_lastShown;
+QString g_programCaption;
 
 void configure(QMessageBox &box, const QString &text, const QString &caption,
                MessageBox::Style style)
@@ -44,6 +47,16 @@ QMessageBox::StandardButton MessageBox::show(const QString &text, const QString 
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+void MessageBox::setProgramCaption(const QString &caption)
+{
+    g_programCaption = caption;
+}
+
+QString MessageBox::programCaption()
+{
+    return g_programCaption.isEmpty() ? QCoreApplication::applicationName() : g_programCaption;
+}
+
 void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
 {
     g_nextAnswer = answer;
@@ -53,6 +66,11 @@ void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
 std::optional<MessageBox::Shown> MessageBox::lastShown()
 {
     return g_lastShown;
+}
+
+QMessageBox::StandardButton AfxMessageBox(const QString &text)
+{
+    return MessageBox::show(text, MessageBox::programCaption(), MessageBox::Style::Exclamation);
 }
 
 } // namespace stubsetup

@@ -31,10 +31,18 @@ public:
     static QMessageBox::StandardButton show(const QString &text, const QString &caption,
                                             Style style);
 
+    // The caption of the framework's own boxes, such as a failed validation's:
+    // the program's name, once the program has set it.
+    static void setProgramCaption(const QString &caption);
+    static QString programCaption();
+
     // Test seam: the next box is not shown but answered with `answer` at once,
     // and what it would have shown is kept for lastShown().
     static void setNextAnswer(QMessageBox::StandardButton answer);
     static std::optional<Shown> lastShown();
 };
+
+// A box with the exclamation icon under the program's caption.
+QMessageBox::StandardButton AfxMessageBox(const QString &text);
 
 } // namespace stubsetup

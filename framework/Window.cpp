@@ -1,11 +1,16 @@
 #include "framework/Window.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTextEdit>
+#include <QValidator>
 #include <QVariant>
 #include <QWidget>
 
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 namespace stubsetup {
 namespace {
@@ -18,6 +23,16 @@ std::uint32_t styleProperty(const QWidget *widget, const char *name)
 {
     const QVariant value = widget->property(name);
     return value.isValid() ? value.value<std::uint32_t>() : 0;
+}
+
+void setLineEditText(QLineEdit *edit, const QString &text)
+{
+    // A validator would judge the program's text as if typed and leave the
+    // edit unable to refuse the next keystroke.
+    const QPointer<const QValidator> validator = edit->validator();
+    edit->setValidator(nullptr);
+    edit->setText(text);
+    edit->setValidator(validator);
 }
 
 } // namespace
@@ -66,14 +81,36 @@ void setWindowText(QWidget *widget, const QString &text)
 {
     if (auto *combo = qobject_cast<QComboBox *>(widget)) {
         if (combo->isEditable())
-            combo->setEditText(text);
+            setLineEditText(combo->lineEdit(), text);
         return;
     }
     if (auto *edit = qobject_cast<QTextEdit *>(widget)) {
         edit->setPlainText(text);
         return;
     }
+    if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+        setLineEditText(edit, text);
+        return;
+    }
     widget->setProperty("text", text);
+}
+
+QWidget *findControl(const QWidget *parent, int id)
+{
+    if (id == kNoControlId)
+        return nullptr;
+    for (QWidget *child : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (controlId(child) == id)
+            return child;
+    return nullptr;
+}
+
+QWidget &requireControl(const QWidget *parent, int id)
+{
+    QWidget *control = findControl(parent, id);
+    if (!control)
+        throw std::logic_error("the dialog has no control " + std::to_string(id));
+    return *control;
 }
 
 void replaceControl(QWidget *placeholder, QWidget *replacement)

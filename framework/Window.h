@@ -53,6 +53,10 @@ inline constexpr std::uint32_t kStaticEdge = 0x20000; // sunken static edge
 // Control id of a template control that has none.
 inline constexpr int kNoControlId = -1;
 
+// Ids of the OK and Cancel buttons, and the results a dialog ends with.
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+
 // Every control widget carries its id and style words, as a window does, so
 // that dialogs find controls by id and controls read their own style.
 int controlId(const QWidget *widget);
@@ -64,9 +68,16 @@ void setExtendedStyle(QWidget *widget, std::uint32_t style);
 
 // The window text, whatever kind of control holds it: a widget's "text"
 // property (labels, line edits, buttons, custom controls that declare one),
-// a combo box's edit text, a text edit's plain text.
+// a combo box's edit text, a text edit's plain text. Text set by the program
+// is never refused or cut short: input limits apply to typing only.
 QString windowText(const QWidget *widget);
 void setWindowText(QWidget *widget, const QString &text);
+
+// The child control of `parent` with `id`; null for none and for kNoControlId.
+QWidget *findControl(const QWidget *parent, int id);
+// The same for a control the caller's template is known to hold; a missing
+// one is a fault in the caller and throws std::logic_error.
+QWidget &requireControl(const QWidget *parent, int id);
 
 // Puts `replacement` in the place of a control made from a template: same
 // parent, id, styles, geometry, font, text, visibility, enabled state and

@@ -1,6 +1,11 @@
 #include "app/gui/QtUserInterface.h"
 
+#include "app/gui/CUsageDlg.h"
+#include "app/gui/ProgramIcon.h"
+
 #include "framework/MessageBox.h"
+
+#include <QApplication>
 
 #include <utility>
 
@@ -28,11 +33,20 @@ MessageBox::Style toBoxStyle(MessageStyle style)
 QtUserInterface::QtUserInterface(std::unique_ptr<ApplicationScope> application,
                                  const std::string &caption)
     : m_application(std::move(application)), m_strCaption(QString::fromLocal8Bit(caption))
-{}
+{
+    MessageBox::setProgramCaption(m_strCaption);
+    QApplication::setWindowIcon(ProgramIcon());
+}
 
 void QtUserInterface::showMessage(const std::string &text, MessageStyle style)
 {
     MessageBox::show(QString::fromLocal8Bit(text), m_strCaption, toBoxStyle(style));
+}
+
+void QtUserInterface::showUsageDialog()
+{
+    CUsageDlg dialog;
+    dialog.DoModal();
 }
 
 DialogResult QtUserInterface::runProgressDialog(InstallerDialogValues &)

@@ -20,6 +20,10 @@ public:
     void showMessage(const std::string &text, MessageStyle style) override;
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
 
+    // The usage window, modal; the progress dialog's "&Usage" button and its
+    // about command open it.
+    void showUsageDialog();
+
 private:
     std::unique_ptr<ApplicationScope> m_application;
     QString m_strCaption;

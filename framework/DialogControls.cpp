@@ -1,0 +1,223 @@
+#include "framework/DialogControls.h"
+
+#include "framework/Window.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include <vector>
+
+namespace stubsetup {
+namespace {
+
+bool hasStyle(const ControlTemplate &control, std::uint32_t bits)
+{
+    return (control.style & bits) == bits;
+}
+
+bool hasBorder(const ControlTemplate &control)
+{
+    return hasStyle(control, WindowStyle::kBorder) ||
+           (control.extendedStyle & (ExtendedStyle::kClientEdge | ExtendedStyle::kStaticEdge));
+}
+
+Qt::Alignment staticAlignment(const ControlTemplate &control)
+{
+    const std::uint32_t type = control.style & WindowStyle::kStaticTypeMask;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    if (type == WindowStyle::kStaticCenter)
+        alignment = Qt::AlignHCenter;
+    else if (type == WindowStyle::kStaticRight)
+        alignment = Qt::AlignRight;
+    return alignment |
+           (hasStyle(control, WindowStyle::kStaticCenterImage) ? Qt::AlignVCenter : Qt::AlignTop);
+}
+
+QWidget *makeStaticText(QWidget &dialog, const ControlTemplate &control)
+{
+    auto *label = new QLabel(&dialog);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(QString::fromUtf8(control.text));
+    label->setAlignment(staticAlignment(control));
+    label->setWordWrap((control.style & WindowStyle::kStaticTypeMask) !=
+                       WindowStyle::kStaticLeftNoWordWrap);
+    if (hasStyle(control, WindowStyle::kBorder))
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    else if (hasStyle(control, WindowStyle::kStaticSunken) || hasBorder(control))
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return label;
+}
+
+QWidget *makeStaticIcon(QWidget &dialog, const ControlTemplate &control, const QRect &geometry)
+{
+    auto *label = new QLabel(&dialog);
+    const int side = qMin(geometry.width(), geometry.height());
+    label->setPixmap(QIcon(QString::fromUtf8(control.text)).pixmap(side, side));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QWidget *makeSeparator(QWidget &dialog)
+{
+    auto *line = new QFrame(&dialog);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QWidget *makeEdit(QWidget &dialog, const ControlTemplate &control)
+{
+    auto *edit = new QLineEdit(QString::fromUtf8(control.text), &dialog);
+    edit->setFrame(hasBorder(control));
+    return edit;
+}
+
+QWidget *makeComboBox(QWidget &dialog, const ControlTemplate &control)
+{
+    auto *combo = new QComboBox(&dialog);
+    const std::uint32_t type = control.style & WindowStyle::kComboDropDownList;
+    combo->setEditable(type == WindowStyle::kComboDropDown);
+    // Typed text stays in the field; the list holds only what the dialog adds.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+}
+
+QWidget *makeButton(QWidget &dialog, const ControlTemplate &control)
+{
+    auto *button = new QPushButton(QString::fromUtf8(control.text), &dialog);
+    button->setDefault(control.kind == ControlKind::DefaultPushButton);
+    return button;
+}
+
+QWidget *makeProgressBar(QWidget &dialog)
+{
+    auto *bar = new QProgressBar(&dialog);
+    bar->setTextVisible(false);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    return bar;
+}
+
+Qt::ScrollBarPolicy scrollBarPolicy(const ControlTemplate &control, std::uint32_t bit)
+{
+    return hasStyle(control, bit) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+}
+
+QWidget *makeRichEdit(QWidget &dialog, const ControlTemplate &control)
+{
+    auto *edit = new QTextEdit(&dialog);
+    edit->setAcceptRichText(true);
+    edit->setTabChangesFocus(true);
+    if (!hasBorder(control))
+        edit->setFrameShape(QFrame::NoFrame);
+    edit->setVerticalScrollBarPolicy(scrollBarPolicy(control, WindowStyle::kVScroll));
+    edit->setHorizontalScrollBarPolicy(scrollBarPolicy(control, WindowStyle::kHScroll));
+    // Scrolling sideways instead of wrapping, as the edit's style asks.
+    if (hasStyle(control, WindowStyle::kEditAutoHScroll))
+        edit->setLineWrapMode(QTextEdit::NoWrap);
+    return edit;
+}
+
+QWidget *makeWidget(QWidget &dialog, const ControlTemplate &control, const QRect &geometry)
+{
+    switch (control.kind) {
+    case ControlKind::Edit:
+        return makeEdit(dialog, control);
+    case ControlKind::ComboBox:
+        return makeComboBox(dialog, control);
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+        return makeButton(dialog, control);
+    case ControlKind::StaticText:
+        return makeStaticText(dialog, control);
+    case ControlKind::StaticIcon:
+        return makeStaticIcon(dialog, control, geometry);
+    case ControlKind::SeparatorLine:
+        return makeSeparator(dialog);
+    case ControlKind::ProgressBar:
+        return makeProgressBar(dialog);
+    case ControlKind::RichEdit:
+        return makeRichEdit(dialog, control);
+    }
+    return makeStaticText(dialog, control);
+}
+
+bool isInteractive(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Edit:
+    case ControlKind::ComboBox:
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+    case ControlKind::RichEdit:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Qt::FocusPolicy focusPolicy(const ControlTemplate &control)
+{
+    if (hasStyle(control, WindowStyle::kTabStop))
+        return Qt::StrongFocus;
+    return isInteractive(control.kind) ? Qt::ClickFocus : Qt::NoFocus;
+}
+
+QRect controlGeometry(const ControlTemplate &control, const DialogBaseUnits &units)
+{
+    return units.toPixels(control.x, control.y, control.width, control.height);
+}
+
+QWidget *createControl(QWidget &dialog, const ControlTemplate &control,
+                       const DialogBaseUnits &units)
+{
+    QRect geometry = controlGeometry(control, units);
+    QWidget *widget = makeWidget(dialog, control, geometry);
+    // A combo box's height in the template includes its drop-down list.
+    if (control.kind == ControlKind::ComboBox)
+        geometry.setHeight(widget->sizeHint().height());
+    widget->setGeometry(geometry);
+    setControlId(widget, control.id);
+    setWindowStyle(widget, control.style);
+    setExtendedStyle(widget, control.extendedStyle);
+    widget->setFocusPolicy(focusPolicy(control));
+    widget->setEnabled(!hasStyle(control, WindowStyle::kDisabled));
+    return widget;
+}
+
+// A static text's mnemonic moves the focus to the next control that takes it;
+// with none after it, the label is its own buddy and the mnemonic goes nowhere.
+void assignBuddies(const DialogTemplate &dialogTemplate, const std::vector<QWidget *> &widgets)
+{
+    for (std::size_t index = 0; index < widgets.size(); ++index) {
+        const ControlTemplate &control = dialogTemplate.controls[index];
+        auto *label = qobject_cast<QLabel *>(widgets[index]);
+        if (control.kind != ControlKind::StaticText ||
+            hasStyle(control, WindowStyle::kStaticNoPrefix) || !label)
+            continue;
+        QWidget *buddy = label;
+        for (std::size_t next = index + 1; next < widgets.size() && buddy == label; ++next)
+            if (widgets[next]->focusPolicy() != Qt::NoFocus)
+                buddy = widgets[next];
+        label->setBuddy(buddy);
+    }
+}
+
+} // namespace
+
+void createControls(QWidget &dialog, const DialogTemplate &dialogTemplate,
+                    const DialogBaseUnits &units)
+{
+    std::vector<QWidget *> widgets;
+    for (const ControlTemplate &control : dialogTemplate.controls)
+        widgets.push_back(createControl(dialog, control, units));
+    assignBuddies(dialogTemplate, widgets);
+}
+
+} // namespace stubsetup
