@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTextEdit>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace stubsetup {
@@ -209,6 +211,53 @@ void assignBuddies(const DialogTemplate &dialogTemplate, const std::vector<QWidg
     }
 }
 
+// One line of text is 8 dialog units high.
+constexpr int kDialogUnitsPerLine = 8;
+
+bool isOneLineLeftLabel(const ControlTemplate &control)
+{
+    const std::uint32_t type = control.style & WindowStyle::kStaticTypeMask;
+    return control.kind == ControlKind::StaticText && !hasBorder(control) &&
+           (type == WindowStyle::kStaticLeft || type == WindowStyle::kStaticLeftNoWordWrap) &&
+           control.height < 2 * kDialogUnitsPerLine;
+}
+
+// The right edge a label may grow to: just before the nearest control that
+// starts to its right on the same row, or the dialog's right margin.
+int rightLimitFor(const QWidget *label, const std::vector<QWidget *> &widgets, int dialogRight,
+                  int gap)
+{
+    const QRect area = label->geometry();
+    int limit = dialogRight;
+    for (const QWidget *other : widgets) {
+        const QRect bounds = other->geometry();
+        const bool sameRow = bounds.top() <= area.bottom() && bounds.bottom() >= area.top();
+        if (other != label && sameRow && bounds.left() > area.left())
+            limit = std::min(limit, bounds.left() - gap);
+    }
+    return limit;
+}
+
+// Templates were laid out for a narrow dialog font; in a wider desktop font a
+// one-line label would wrap and lose its end below the box. Such a label grows
+// into the free space on its right instead, never over another control.
+void widenOneLineLabels(const DialogTemplate &dialogTemplate, const std::vector<QWidget *> &widgets,
+                        const DialogBaseUnits &units)
+{
+    const int gap = units.toPixelsX(2);
+    const int dialogRight = units.toPixelsX(dialogTemplate.width) - gap;
+    for (std::size_t index = 0; index < widgets.size(); ++index) {
+        auto *label = qobject_cast<QLabel *>(widgets[index]);
+        if (!label || !isOneLineLeftLabel(dialogTemplate.controls[index]))
+            continue;
+        const int needed = label->fontMetrics().size(Qt::TextShowMnemonic, label->text()).width() +
+                           2 * label->frameWidth();
+        const int available = rightLimitFor(label, widgets, dialogRight, gap) - label->x();
+        if (needed > label->width() && needed <= available)
+            label->resize(needed, label->height());
+    }
+}
+
 } // namespace
 
 void createControls(QWidget &dialog, const DialogTemplate &dialogTemplate,
@@ -218,6 +267,7 @@ void createControls(QWidget &dialog, const DialogTemplate &dialogTemplate,
     for (const ControlTemplate &control : dialogTemplate.controls)
         widgets.push_back(createControl(dialog, control, units));
     assignBuddies(dialogTemplate, widgets);
+    widenOneLineLabels(dialogTemplate, widgets, units);
 }
 
 } // namespace stubsetup

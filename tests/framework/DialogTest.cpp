@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,39 @@ TEST(DialogTest, TemplateBecomesControlsInTabOrderAtTheirPlaces)
     EXPECT_FALSE(control<QPushButton>(dialog, IDCANCEL)->isDefault());
     EXPECT_NE(control<QProgressBar>(dialog, kProgress), nullptr);
     EXPECT_EQ(dialog.GetDlgItem(kNoControlId), nullptr);
+}
+
+TEST(DialogTest, OneLineLabelsGrowIntoFreeRoomButNeverOverAControl)
+{
+    const QString longText = "A label whose text is far wider than its box:";
+    const DialogTemplate dialogTemplate{
+        "widths",
+        300,
+        60,
+        kShellDialogFont,
+        8,
+        {
+            {kNoControlId, ControlKind::StaticText,
+             "A label whose text is far wider than its box:", kStaticLeft, 0, 10, 10, 20, 8},
+            {kPath, ControlKind::Edit, "", kBorder | kTabStop, 0, 200, 8, 90, 14},
+            {kNoControlId, ControlKind::StaticText,
+             "A label whose text is far wider than its box:", kStaticLeft, 0, 10, 30, 20, 8},
+            {kComponent, ControlKind::Edit, "", kBorder | kTabStop, 0, 40, 28, 90, 14},
+        }};
+    const CDialog dialog(dialogTemplate);
+    const DialogBaseUnits &units = dialog.BaseUnits();
+    std::vector<QLabel *> labels;
+    for (QLabel *label : dialog.findChildren<QLabel *>())
+        if (label->text() == longText)
+            labels.push_back(label);
+    ASSERT_EQ(labels.size(), 2u);
+    std::sort(labels.begin(), labels.end(), [](auto *a, auto *b) { return a->y() < b->y(); });
+
+    const int textWidth = labels[0]->fontMetrics().horizontalAdvance(longText);
+    EXPECT_GE(labels[0]->width(), textWidth);
+    EXPECT_LT(labels[0]->geometry().right(), dialog.GetDlgItem(kPath)->x());
+    // No room before the next control: the label keeps its box.
+    EXPECT_EQ(labels[1]->geometry(), units.toPixels(10, 30, 20, 8));
 }
 
 QLabel *labelWithText(const QWidget &dialog, const QString &text)
