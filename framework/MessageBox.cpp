@@ -19,7 +19,7 @@ void configure(QMessageBox &box, const QString &text, const QString &caption,
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setWindowTitle(caption);
-    box.setIcon(QMessageBox::Warning);
+    box.setIcon(style == MessageBox::Style::Stop ? QMessageBox::Critical : QMessageBox::Warning);
     box.setStandardButtons(QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     if (style == MessageBox::Style::ExclamationSystemModal)
@@ -68,9 +68,9 @@ std::optional<MessageBox::Shown> MessageBox::lastShown()
     return g_lastShown;
 }
 
-QMessageBox::StandardButton AfxMessageBox(const QString &text)
+QMessageBox::StandardButton AfxMessageBox(const QString &text, MessageBox::Style style)
 {
-    return MessageBox::show(text, MessageBox::programCaption(), MessageBox::Style::Exclamation);
+    return MessageBox::show(text, MessageBox::programCaption(), style);
 }
 
 } // namespace stubsetup

@@ -14,6 +14,7 @@ public:
         Plain,                  // shown with the exclamation icon all the same
         Exclamation,            // exclamation icon
         ExclamationSystemModal, // exclamation icon, above every other window
+        Stop,                   // stop icon: a file error
     };
 
     // What a box shows, as a test reads it back.
@@ -42,7 +43,8 @@ public:
     static std::optional<Shown> lastShown();
 };
 
-// A box with the exclamation icon under the program's caption.
-QMessageBox::StandardButton AfxMessageBox(const QString &text);
+// A box under the program's caption, with the exclamation icon by default.
+QMessageBox::StandardButton AfxMessageBox(const QString &text,
+                                          MessageBox::Style style = MessageBox::Style::Exclamation);
 
 } // namespace stubsetup

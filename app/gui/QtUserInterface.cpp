@@ -1,9 +1,11 @@
 #include "app/gui/QtUserInterface.h"
 
+#include "app/gui/CInstallerDlg.h"
 #include "app/gui/CUsageDlg.h"
 #include "app/gui/ProgramIcon.h"
 
 #include "framework/MessageBox.h"
+#include "framework/Window.h"
 
 #include <QApplication>
 
@@ -49,12 +51,22 @@ void QtUserInterface::showUsageDialog()
     dialog.DoModal();
 }
 
-DialogResult QtUserInterface::runProgressDialog(InstallerDialogValues &)
+DialogResult QtUserInterface::runProgressDialog(InstallerDialogValues &values)
 {
-    // Placeholder until the progress dialog is built on the framework; the
-    // next issue replaces it with the real dialog.
-    return DialogResult{DialogOutcome::Unavailable,
-                        "the progress dialog is not part of this build yet"};
+    CInstallerDlg dialog;
+    dialog.m_strComponent = values.m_strComponent;
+    dialog.m_strMessage = values.m_strMessage;
+    dialog.m_nSleepSeconds = values.m_nSleepSeconds;
+    dialog.m_nReturnCode = values.m_nReturnCode;
+    dialog.m_strInstallPath = values.m_strInstallPath;
+    dialog.m_strDisplayName = values.m_strDisplayName;
+    dialog.m_strInstallingFile = values.m_strInstallingFile;
+    if (dialog.DoModal() != IDOK)
+        return DialogResult{DialogOutcome::Cancelled, {}};
+    // Only these two reach the report; the other fields are for showing.
+    values.m_nReturnCode = dialog.m_nReturnCode;
+    values.m_strMessage = dialog.m_strMessage;
+    return DialogResult{DialogOutcome::Ok, {}};
 }
 
 } // namespace stubsetup

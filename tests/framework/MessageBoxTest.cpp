@@ -13,7 +13,8 @@ TEST(MessageBoxTest, AnsweredInAdvanceRecordsWhatEachStyleShows)
 {
     // Paths and user input end up in messages; none of it may turn into markup.
     const QString text = "Unable to get application installation directory.  Fatal <b>error";
-    for (Style style : {Style::Plain, Style::Exclamation, Style::ExclamationSystemModal}) {
+    for (Style style :
+         {Style::Plain, Style::Exclamation, Style::ExclamationSystemModal, Style::Stop}) {
         SCOPED_TRACE(static_cast<int>(style));
         MessageBox::setNextAnswer(QMessageBox::Ok);
         EXPECT_EQ(MessageBox::show(text, "stubsetup", style), QMessageBox::Ok);
@@ -22,7 +23,7 @@ TEST(MessageBoxTest, AnsweredInAdvanceRecordsWhatEachStyleShows)
         EXPECT_EQ(shown->text, text);
         EXPECT_EQ(shown->textFormat, Qt::PlainText);
         EXPECT_EQ(shown->caption, "stubsetup");
-        EXPECT_EQ(shown->icon, QMessageBox::Warning);
+        EXPECT_EQ(shown->icon, style == Style::Stop ? QMessageBox::Critical : QMessageBox::Warning);
         EXPECT_EQ(shown->buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         EXPECT_EQ(shown->modality, Qt::ApplicationModal);
         EXPECT_EQ(bool(shown->flags & Qt::WindowStaysOnTopHint),

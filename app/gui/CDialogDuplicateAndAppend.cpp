@@ -1,0 +1,147 @@
+#include "app/gui/CDialogDuplicateAndAppend.h"
+
+#include "app/gui/ProgramIcon.h"
+#include "app/gui/platform/FileCopy.h"
+#include "app/platform/Process.h"
+
+#include "framework/CWaitCursor.h"
+#include "framework/MessageBox.h"
+#include "framework/Window.h"
+
+#include <QFile>
+
+namespace stubsetup {
+namespace {
+
+constexpr char kCopyFailed[] = "Unable to open output file for writing";
+constexpr char kReopenFailed[] =
+    "The output file could not be created.  Check that all paths and permissions are proper.";
+
+// Worded as the framework's own file-error messages, %1 the file's name.
+QString FileErrorMessage(const std::error_code &error, const std::string &file)
+{
+    const QString name = QFile::decodeName(QByteArray::fromStdString(file));
+    if (error == std::errc::no_space_on_device || error == std::errc::file_too_large)
+        return QStringLiteral("Disk full while accessing %1.").arg(name);
+    if (error == std::errc::io_error)
+        return QStringLiteral("A hardware I/O error was reported while accessing %1.").arg(name);
+    return QStringLiteral("An error occurred while accessing %1.\n%2")
+        .arg(name, QString::fromStdString(error.message()));
+}
+
+} // namespace
+
+const DialogTemplate &CDialogDuplicateAndAppend::Template()
+{
+    using namespace WindowStyle;
+    constexpr std::uint32_t kField = kBorder | kEditAutoHScroll | kTabStop;
+    static const DialogTemplate dialog{
+        "Dialog",
+        267,
+        129,
+        kShellDialogFont,
+        8,
+        {
+            {IDOK, ControlKind::DefaultPushButton, "OK", kTabStop, 0, 210, 108, 50, 14},
+            {IDCANCEL, ControlKind::PushButton, "Cancel", kTabStop, 0, 155, 108, 50, 14},
+            {kNoControlId, ControlKind::StaticText,
+             "This utility allows you to duplicate the current installer and append arbitrary "
+             "data to the end of the PE module.",
+             kStaticLeft, 0, 42, 7, 218, 22},
+            {kNoControlId, ControlKind::StaticText, "Output File:", kStaticLeft, 0, 7, 71, 39, 8},
+            {IDC_OUTPUT_FILE, ControlKind::Edit, "", kField, 0, 7, 81, 253, 13},
+            {kNoControlId, ControlKind::StaticText, "File to Append to Output:", kStaticLeft, 0, 7,
+             40, 83, 8},
+            {IDC_APPEND_FILE, ControlKind::Edit, "", kField, 0, 7, 50, 253, 13},
+            {kNoControlId, ControlKind::SeparatorLine, "", kStaticSunken, 0, 6, 102, 253, 1},
+            {kNoControlId, ControlKind::StaticIcon, kProgramIconPath, kStaticIcon, 0, 7, 7, 20, 20},
+        },
+    };
+    return dialog;
+}
+
+CDialogDuplicateAndAppend::CDialogDuplicateAndAppend(QWidget *parent) : CDialog(Template(), parent)
+{}
+
+std::string CDialogDuplicateAndAppend::ProposedOutputFile(const std::string &programFile)
+{
+    static const std::string extension = ".exe";
+    static const std::string replacement = ".out.exe";
+    std::string proposal = programFile;
+    bool replaced = false;
+    for (auto found = proposal.find(extension); found != std::string::npos;
+         found = proposal.find(extension, found + replacement.size())) {
+        proposal.replace(found, extension.size(), replacement);
+        replaced = true;
+    }
+    if (!replaced && !proposal.empty())
+        proposal += ".out";
+    return proposal;
+}
+
+std::string CDialogDuplicateAndAppend::ProgramFile() const
+{
+    return platform::OwnExecutablePath();
+}
+
+bool CDialogDuplicateAndAppend::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_strOutputFile = ProposedOutputFile(ProgramFile());
+    UpdateData(false);
+    return true;
+}
+
+void CDialogDuplicateAndAppend::DoDataExchange(CDataExchange &dx)
+{
+    DDX_Text(dx, IDC_OUTPUT_FILE, m_strOutputFile);
+    ExchangeFileEdit(dx, IDC_APPEND_FILE, m_ctlAppendFile, CFileEditCtrl::OpenFiles);
+}
+
+void CDialogDuplicateAndAppend::OnOK()
+{
+    UpdateData(true);
+    if (!platform::CopyFileWithMode(ProgramFile(), m_strOutputFile)) {
+        AfxMessageBox(kCopyFailed);
+        return;
+    }
+    const std::string appendFile = LastAppendFile();
+    if (appendFile.empty())
+        CDialog::OnOK();
+    else
+        AppendToOutput(appendFile);
+}
+
+std::string CDialogDuplicateAndAppend::LastAppendFile()
+{
+    std::string last;
+    for (CFileEditCtrl::Position position = m_ctlAppendFile.BeginPaths(); position;)
+        last = QFile::encodeName(m_ctlAppendFile.NextPath(position)).toStdString();
+    return last;
+}
+
+void CDialogDuplicateAndAppend::AppendToOutput(const std::string &appendFile)
+{
+    using Status = platform::AppendOutcome::Status;
+    const platform::AppendOutcome outcome = [&] {
+        const CWaitCursor wait;
+        return platform::AppendFileContents(appendFile, m_strOutputFile);
+    }();
+    switch (outcome.status) {
+    case Status::Appended:
+    case Status::SourceUnavailable: // the plain copy is the result
+        CDialog::OnOK();
+        break;
+    case Status::TargetUnavailable:
+        AfxMessageBox(kReopenFailed);
+        break;
+    case Status::ReadFailed:
+        AfxMessageBox(FileErrorMessage(outcome.error, appendFile), MessageBox::Style::Stop);
+        break;
+    case Status::WriteFailed:
+        AfxMessageBox(FileErrorMessage(outcome.error, m_strOutputFile), MessageBox::Style::Stop);
+        break;
+    }
+}
+
+} // namespace stubsetup

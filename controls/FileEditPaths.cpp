@@ -1,0 +1,109 @@
+#include "controls/FileEditPaths.h"
+
+#include "controls/platform/Shortcut.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <climits>
+
+namespace stubsetup::FileEditPaths {
+namespace {
+
+// Only '*' and '?' are wildcards in a typed entry; every other character,
+// brackets included, stands for itself.
+QRegularExpression WildcardExpression(const QString &pattern)
+{
+    QString expression;
+    for (const QChar character : pattern) {
+        if (character == '*')
+            expression += QStringLiteral(".*");
+        else if (character == '?')
+            expression += '.';
+        else
+            expression += QRegularExpression::escape(QString(character));
+    }
+    return QRegularExpression(QRegularExpression::anchoredPattern(expression),
+                              QRegularExpression::DotMatchesEverythingOption);
+}
+
+QString ExistingFile(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile() && FitsPathLimit(path) ? path : QString();
+}
+
+} // namespace
+
+QString FullPath(const QString &path)
+{
+    const QString full = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    return path.endsWith('/') && !full.endsWith('/') ? full + '/' : full;
+}
+
+bool FitsPathLimit(const QString &path)
+{
+    return QFile::encodeName(path).size() < PATH_MAX;
+}
+
+QString DirectoryPart(const QString &path)
+{
+    return path.left(path.lastIndexOf('/') + 1);
+}
+
+bool IsShortcutName(const QString &path)
+{
+    const QString extension = path.right(4).toLower();
+    return extension == QLatin1String(".lnk") || extension == QLatin1String(".pif");
+}
+
+QString ShortcutTarget(const QString &shortcut)
+{
+    const auto links = platform::ReadShortcut(shortcut);
+    if (!links)
+        return {};
+    const QString local = ExistingFile(links->localPath);
+    if (!local.isEmpty() || links->relativePath.isEmpty())
+        return local;
+    QString relative = links->relativePath;
+    relative.replace('\\', '/');
+    return ExistingFile(FullPath(QFileInfo(shortcut).absoluteDir().filePath(relative)));
+}
+
+bool HasWildcards(const QString &pattern)
+{
+    return pattern.contains('*') || pattern.contains('?');
+}
+
+QStringList MatchingFiles(const QString &pattern)
+{
+    const QString folder = DirectoryPart(pattern);
+    const QRegularExpression names = WildcardExpression(pattern.mid(folder.size()));
+    QStringList files;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        if (names.match(entry.fileName()).hasMatch())
+            files << entry.absoluteFilePath();
+    }
+    return files;
+}
+
+QString NearestExistingFolder(const QString &path)
+{
+    QString candidate = path;
+    while (!candidate.isEmpty()) {
+        if (QFileInfo(candidate).isDir())
+            return candidate.endsWith('/') ? candidate : candidate + '/';
+        const qsizetype slash = candidate.lastIndexOf('/');
+        if (slash < 0)
+            return {};
+        // The root stays a candidate: it is the nearest folder of "/name".
+        candidate =
+            slash == 0 && candidate.size() > 1 ? QStringLiteral("/") : candidate.left(slash);
+    }
+    return {};
+}
+
+} // namespace stubsetup::FileEditPaths

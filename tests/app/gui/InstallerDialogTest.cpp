@@ -1,0 +1,315 @@
+#include "app/gui/CInstallerDlg.h"
+#include "app/gui/CUsageDlg.h"
+#include "app/gui/QtUserInterface.h"
+
+#include "controls/CStyledLabel.h"
+#include "framework/MessageBox.h"
+#include "framework/Window.h"
+
+#include "ModalDriver.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace stubsetup {
+namespace {
+
+using Dlg = CInstallerDlg;
+
+template <class Widget> Widget &control(const QWidget &dialog, int id)
+{
+    auto *widget = qobject_cast<Widget *>(findControl(&dialog, id));
+    if (!widget)
+        throw std::logic_error("no control " + std::to_string(id) + " of the expected kind");
+    return *widget;
+}
+
+void click(const QWidget &dialog, int id)
+{
+    control<QPushButton>(dialog, id).click();
+}
+
+void replaceText(QLineEdit &edit, const QString &text)
+{
+    edit.setFocus();
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    QTest::keyClicks(&edit, text);
+}
+
+// Notes every control the dialog disables, in order.
+class DisableRecorder : public QObject {
+public:
+    explicit DisableRecorder(const QWidget &dialog)
+    {
+        for (QWidget *child : dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (controlId(child) != kNoControlId)
+                child->installEventFilter(this);
+    }
+    std::vector<int> disabled;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::EnabledChange && !widget->isEnabled())
+            disabled.push_back(controlId(widget));
+        return false;
+    }
+};
+
+// Runs `trigger` and answers whether a usage dialog became modal meanwhile;
+// that dialog is closed again.
+bool opensUsageDialog(const std::function<void()> &trigger)
+{
+    auto opened = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [opened] {
+        const auto usageIsModal = [] {
+            return dynamic_cast<CUsageDlg *>(QApplication::activeModalWidget()) != nullptr;
+        };
+        if (QTest::qWaitFor(usageIsModal)) {
+            *opened = true;
+            test::pressKey(*QApplication::activeModalWidget(), Qt::Key_Escape);
+        }
+    });
+    trigger();
+    return *opened;
+}
+
+class InstallerDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { unsetenv("ORL_APP_INSTALL_PATH"); }
+    void TearDown() override
+    {
+        unsetenv("ORL_APP_INSTALL_PATH");
+        CDialog::SetTimerPeriodDivisorForTesting(1);
+    }
+
+    // A run that waits for the tester: no sleep.
+    void fillWaitingRun(CInstallerDlg &dialog)
+    {
+        dialog.m_strDisplayName = "Demo Installer";
+        dialog.m_strInstallPath = "/opt/app";
+        dialog.m_strComponent = "comp";
+        dialog.m_strInstallingFile = "/opt/app/f.txt";
+        dialog.m_strMessage = "before";
+        dialog.m_nReturnCode = 1;
+    }
+};
+
+// --- Opening and the field exchange ---
+
+TEST_F(InstallerDialogTest, OpensWithTheRunsValuesAndTheStyledHeader)
+{
+    // The install path the run passes wins over the environment's.
+    setenv("ORL_APP_INSTALL_PATH", "/from/environment", 1);
+    CInstallerDlg dialog;
+    fillWaitingRun(dialog);
+    test::whenModal([](QWidget &window) {
+        auto &header = control<CStyledLabel>(window, Dlg::IDC_HEADER);
+        EXPECT_EQ(header.text(), "Demo Installer");
+        EXPECT_EQ(header.logFont().faceName, "Tahoma");
+        EXPECT_EQ(header.logFont().weight, 700);
+        EXPECT_TRUE(header.textFont().bold());
+
+        EXPECT_EQ(control<QLineEdit>(window, Dlg::IDC_INSTALL_PATH).text(), "/opt/app");
+        EXPECT_EQ(control<QLineEdit>(window, Dlg::IDC_INSTALLING_FILE).text(), "/opt/app/f.txt");
+        EXPECT_EQ(control<QComboBox>(window, Dlg::IDC_RETURN_CODE).currentText(),
+                  "CompleteAfterReboot (1)");
+        for (int id : {Dlg::IDC_TIME_REMAINING_LABEL, Dlg::IDC_TIME_REMAINING, Dlg::IDC_PROGRESS})
+            EXPECT_FALSE(findControl(&window, id)->isVisible()) << id;
+        EXPECT_EQ(window.focusWidget(), findControl(&window, Dlg::IDC_INSTALL_PATH));
+        test::pressKey(window, Qt::Key_Escape);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.m_strInstallPath, "/opt/app");
+}
+
+TEST_F(InstallerDialogTest, TooLongComponentStopsTheReadBackAndKeepsTheDialogOpen)
+{
+    CInstallerDlg dialog;
+    fillWaitingRun(dialog);
+    const QString tooLong(65, 'x');
+    test::whenModal([&dialog, &tooLong](QWidget &window) {
+        auto &component = control<QLineEdit>(window, Dlg::IDC_COMPONENT);
+        replaceText(component, QString(62, 'y'));
+        QTest::keyClicks(&component, "abc"); // typing stops at the limit
+        EXPECT_EQ(component.text(), QString(62, 'y') + "ab");
+
+        component.setText(tooLong); // the program's own text is not cut
+        control<QLineEdit>(window, Dlg::IDC_MESSAGE).setText("after");
+        control<QComboBox>(window, Dlg::IDC_RETURN_CODE).setCurrentIndex(4);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        click(window, IDOK);
+
+        ASSERT_TRUE(MessageBox::lastShown().has_value());
+        EXPECT_EQ(MessageBox::lastShown()->text, "Please enter no more than 64 characters.");
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(window.focusWidget(), &component);
+        EXPECT_EQ(component.selectedText(), tooLong);
+        EXPECT_EQ(dialog.m_strMessage, "before"); // fields after the component keep theirs
+        EXPECT_EQ(dialog.m_nReturnCode, 1);
+
+        component.setText(QString(64, 'x'));
+        click(window, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_strComponent, std::string(64, 'x'));
+    EXPECT_EQ(dialog.m_strMessage, "after");
+    EXPECT_EQ(dialog.m_nReturnCode, 4);
+}
+
+TEST_F(InstallerDialogTest, ReturnCodeOutsideTheItemsSelectsNoneAndStartsNoCountdown)
+{
+    CInstallerDlg dialog;
+    fillWaitingRun(dialog);
+    dialog.m_nReturnCode = 7;
+    dialog.m_nSleepSeconds = 5;
+    test::whenModal([](QWidget &window) {
+        EXPECT_EQ(control<QComboBox>(window, Dlg::IDC_RETURN_CODE).currentIndex(), -1);
+        EXPECT_FALSE(findControl(&window, Dlg::IDC_PROGRESS)->isVisible());
+        EXPECT_TRUE(findControl(&window, IDOK)->isEnabled());
+        click(window, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_nReturnCode, -1);
+}
+
+// --- The countdown ---
+
+TEST_F(InstallerDialogTest, CountdownDisablesEveryControlAndConfirmsItself)
+{
+    CDialog::SetTimerPeriodDivisorForTesting(100);
+    CInstallerDlg dialog;
+    fillWaitingRun(dialog);
+    dialog.m_nSleepSeconds = 3;
+    const DisableRecorder recorder(dialog);
+
+    // A tick moves the bar before it rewrites the text, so each move sees the
+    // text the previous tick left.
+    auto &bar = control<QProgressBar>(dialog, Dlg::IDC_PROGRESS);
+    auto &remaining = *findControl(&dialog, Dlg::IDC_TIME_REMAINING);
+    std::vector<QString> textsBeforeTicks;
+    QObject::connect(&bar, &QProgressBar::valueChanged, &bar, [&](int) {
+        textsBeforeTicks.push_back(windowText(&remaining));
+        EXPECT_TRUE(bar.isVisible());
+    });
+
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(textsBeforeTicks, (std::vector<QString>{"3 seconds", "2 seconds", "1 seconds"}));
+    EXPECT_EQ(windowText(&remaining), "0 seconds");
+    EXPECT_EQ(bar.maximum(), 3);
+    EXPECT_EQ(bar.value(), 3);
+    EXPECT_EQ(recorder.disabled,
+              (std::vector<int>{IDOK, Dlg::IDC_USAGE, Dlg::IDC_DUPLICATE_AND_GROW,
+                                Dlg::IDC_INSTALL_PATH, Dlg::IDC_COMPONENT, Dlg::IDC_INSTALLING_FILE,
+                                Dlg::IDC_RETURN_CODE, Dlg::IDC_MESSAGE, IDCANCEL}));
+    EXPECT_EQ(dialog.m_nReturnCode, 1);
+    EXPECT_EQ(dialog.m_strMessage, "before");
+}
+
+// --- What the run gets back ---
+
+void chooseCodeAndEditEverything(QWidget &window)
+{
+    auto &combo = control<QComboBox>(window, Dlg::IDC_RETURN_CODE);
+    combo.setFocus();
+    QTest::keyClick(&combo, Qt::Key_Down);
+    QTest::keyClick(&combo, Qt::Key_Down);
+    EXPECT_EQ(combo.currentIndex(), 3);
+    replaceText(control<QLineEdit>(window, Dlg::IDC_MESSAGE), "after");
+    replaceText(control<QLineEdit>(window, Dlg::IDC_COMPONENT), "edited");
+}
+
+TEST_F(InstallerDialogTest, OkHandsBackTheChosenCodeAndMessageCancelNothing)
+{
+    QtUserInterface ui(ensureApplication(), "stubsetup");
+    InstallerDialogValues values;
+    values.m_strInstallPath = "/opt/app";
+    values.m_strComponent = "comp";
+    values.m_strMessage = "before";
+    values.m_nReturnCode = 1;
+
+    test::whenModal([](QWidget &window) {
+        chooseCodeAndEditEverything(window);
+        click(window, IDCANCEL);
+    });
+    EXPECT_EQ(ui.runProgressDialog(values).outcome, DialogOutcome::Cancelled);
+    EXPECT_EQ(values.m_nReturnCode, 1);
+    EXPECT_EQ(values.m_strMessage, "before");
+
+    test::whenModal([](QWidget &window) {
+        chooseCodeAndEditEverything(window);
+        click(window, IDOK);
+    });
+    EXPECT_EQ(ui.runProgressDialog(values).outcome, DialogOutcome::Ok);
+    EXPECT_EQ(values.m_nReturnCode, 3);
+    EXPECT_EQ(values.m_strMessage, "after");
+    EXPECT_EQ(values.m_strComponent, "comp"); // shown, not handed back
+}
+
+// --- Handlers ---
+
+TEST_F(InstallerDialogTest, InstallPathFieldEnablesComponentAndInstallingFile)
+{
+    // The read-back at opening replaces the environment's path with the field's.
+    setenv("ORL_APP_INSTALL_PATH", "/from/environment", 1);
+    CInstallerDlg dialog;
+    fillWaitingRun(dialog);
+    dialog.m_strInstallPath.clear();
+    test::whenModal([](QWidget &window) {
+        auto &path = control<QLineEdit>(window, Dlg::IDC_INSTALL_PATH);
+        const auto fieldsEnabled = [&window](bool enabled) {
+            for (int id : {Dlg::IDC_COMPONENT, Dlg::IDC_INSTALLING_FILE})
+                EXPECT_EQ(findControl(&window, id)->isEnabled(), enabled) << id;
+        };
+        EXPECT_EQ(path.text(), "");
+        fieldsEnabled(false);
+        replaceText(path, "/a");
+        fieldsEnabled(true);
+        QTest::keyClick(&path, Qt::Key_Backspace);
+        fieldsEnabled(true);
+        QTest::keyClick(&path, Qt::Key_Backspace);
+        fieldsEnabled(false);
+        test::pressKey(window, Qt::Key_Escape);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+TEST_F(InstallerDialogTest, AboutCommandAndUsageButtonOpenTheUsageDialog)
+{
+    CInstallerDlg dialog;
+    fillWaitingRun(dialog);
+    test::whenModal([](QWidget &window) {
+        EXPECT_TRUE(opensUsageDialog([&window] { click(window, Dlg::IDC_USAGE); }));
+
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                     window.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&window, &rightClick);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction *> actions = menu->actions();
+        ASSERT_EQ(actions.size(), 2);
+        EXPECT_TRUE(actions[0]->isSeparator());
+        EXPECT_EQ(actions[1]->text(), "&About stubsetup...");
+        menu->close();
+        EXPECT_TRUE(opensUsageDialog([&actions] { actions[1]->trigger(); }));
+        test::pressKey(window, Qt::Key_Escape);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+} // namespace
+} // namespace stubsetup

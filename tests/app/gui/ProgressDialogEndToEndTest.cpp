@@ -1,0 +1,199 @@
+// The program with its real user-interface module, on Qt's offscreen platform
+// and on a real X server, judged by its exit status and the report it leaves.
+#include "ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace stubsetup::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kWaitLimitSeconds[] = "30";
+
+std::string ReadFile(const std::string &path)
+{
+    std::ostringstream contents;
+    contents << std::ifstream(path, std::ios::binary).rdbuf();
+    return contents.str();
+}
+
+std::string Report(int returnCode, const std::string &message)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n<ReturnCode>" +
+           std::to_string(returnCode) + "</ReturnCode>\n<UserMessage>" + message +
+           "</UserMessage>\n</InstallerResult>\n";
+}
+
+// The program's full path in the test's PATH; empty when it is not installed.
+std::string FindProgram(const std::string &name)
+{
+    const char *path = std::getenv("PATH");
+    std::istringstream folders(path ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const std::string candidate = folder + "/" + name;
+        if (!folder.empty() && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+// An Xvfb server on the first free display number, stopped with the object.
+class VirtualXServer {
+public:
+    explicit VirtualXServer(const std::string &program)
+    {
+        for (int number = 64; number < 200 && m_display.empty(); ++number)
+            if (!fs::exists(SocketPath(number)) &&
+                !fs::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+                Start(program, number);
+    }
+    ~VirtualXServer()
+    {
+        if (m_pid <= 0)
+            return;
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+    VirtualXServer(const VirtualXServer &) = delete;
+    VirtualXServer &operator=(const VirtualXServer &) = delete;
+
+    // ":N" once the server takes connections; empty when it never did.
+    const std::string &Display() const { return m_display; }
+
+private:
+    static std::string SocketPath(int number)
+    {
+        return "/tmp/.X11-unix/X" + std::to_string(number);
+    }
+
+    void Start(const std::string &program, int number)
+    {
+        const std::string display = ":" + std::to_string(number);
+        m_pid = fork();
+        if (m_pid == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execl(program.c_str(), program.c_str(), display.c_str(), "-nolisten", "tcp", "-screen",
+                  "0", "1024x768x24", static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        if (WaitForSocket(number))
+            m_display = display;
+    }
+
+    // Bounded: a server that dies or never listens ends the wait.
+    bool WaitForSocket(int number) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (fs::exists(SocketPath(number)))
+                return true;
+            if (waitpid(m_pid, nullptr, WNOHANG) == m_pid)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    pid_t m_pid = -1;
+    std::string m_display;
+};
+
+class ProgressDialogEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/stubsetup-dialog-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_root = pattern;
+        for (const char *folder : {"home", "data", "app", "runtime"})
+            fs::create_directory(Path(folder));
+        fs::permissions(Path("runtime"), fs::perms::owner_all);
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+
+    std::string Path(const std::string &name) const { return m_root + "/" + name; }
+    std::string ReportPath() const { return Path("data/Corvane/Updater/Install/Demo.irpt"); }
+
+    // The update manager's environment plus the display to use.
+    std::vector<std::string> Environment(const std::string &display) const
+    {
+        return {"HOME=" + Path("home"),
+                "XDG_DATA_HOME=" + Path("data"),
+                "XDG_RUNTIME_DIR=" + Path("runtime"),
+                "PATH=/usr/bin:/bin",
+                "ORL_APP_ID=Demo",
+                "ORL_APP_INSTALL_PATH=" + Path("app"),
+                display};
+    }
+
+    std::string m_root;
+};
+
+TEST_F(ProgressDialogEndToEnd, CountdownConfirmsByItselfAndTheReportIsWritten)
+{
+    const ChildResult result = RunChild(
+        {{STUBSETUP_PROGRAM, "-component", "x", "-sleep", "1", "-return", "3", "-message", "Done"},
+         Environment("QT_QPA_PLATFORM=offscreen"),
+         m_root,
+         -1});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(ReadFile(ReportPath()), Report(3, "Done"));
+}
+
+TEST_F(ProgressDialogEndToEnd, OkPressedOnARealXServerWritesTheReport)
+{
+    const std::string xvfb = FindProgram("Xvfb");
+    const std::string xdotool = FindProgram("xdotool");
+    const std::string timeout = FindProgram("timeout");
+    if (xvfb.empty() || xdotool.empty() || timeout.empty())
+        GTEST_SKIP() << "needs Xvfb, xdotool and timeout in PATH (scripts/setup installs them)";
+    const VirtualXServer server(xvfb);
+    ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+    const std::vector<std::string> environment = Environment("DISPLAY=" + server.Display());
+
+    // Without -sleep the dialog waits for the tester; the time limit only
+    // bounds a run that never sees its OK.
+    ChildResult program;
+    std::thread run([&] {
+        program = RunChild({{timeout, kWaitLimitSeconds, STUBSETUP_PROGRAM, "-component", "x",
+                             "-return", "2", "-message", "Pressed"},
+                            environment,
+                            m_root,
+                            -1});
+    });
+    const ChildResult search = RunChild({{timeout, kWaitLimitSeconds, xdotool, "search", "--sync",
+                                          "--onlyvisible", "--name", "^stubsetup$"},
+                                         environment,
+                                         {},
+                                         -1});
+    const std::string window = search.out.substr(0, search.out.find('\n'));
+    if (!window.empty())
+        RunChild({{timeout, kWaitLimitSeconds, xdotool, "windowfocus", "--sync", window, "key",
+                   "Return"},
+                  environment,
+                  {},
+                  -1});
+    run.join();
+
+    ASSERT_FALSE(window.empty()) << "no stubsetup window: " << search.err;
+    EXPECT_EQ(program.exitStatus, 0) << program.err;
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, "Pressed"));
+}
+
+} // namespace
+} // namespace stubsetup::test
