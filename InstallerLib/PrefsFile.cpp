@@ -140,6 +140,8 @@ template <> bool PrefValue<std::string>::get(std::string &value) const
     return m_store->getString(m_name, value, m_default);
 }
 
+// The value comes by value as the classic interface declares it.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 template <> bool PrefValue<std::string>::set(std::string value)
 {
     return m_store->setString(m_name, value);

@@ -462,7 +462,7 @@ void CStyledLabel::paintText(QPainter &painter, const QRect &client) const
     if (m_rotated) {
         // Baseline-left at the centre, turned counter-clockwise by the escapement.
         painter.save();
-        painter.translate(client.width() / 2, client.height() / 2);
+        painter.translate(QPoint(client.width() / 2, client.height() / 2));
         painter.rotate(-m_logFont.escapement / 10.0);
         painter.drawText(QPoint(0, 0), m_text);
         painter.restore();

@@ -63,7 +63,7 @@ QString ShortcutTarget(const QString &shortcut)
     const auto links = platform::ReadShortcut(shortcut);
     if (!links)
         return {};
-    const QString local = ExistingFile(links->localPath);
+    QString local = ExistingFile(links->localPath);
     if (!local.isEmpty() || links->relativePath.isEmpty())
         return local;
     QString relative = links->relativePath;

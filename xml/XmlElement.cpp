@@ -4,7 +4,7 @@
 
 namespace stubsetup {
 
-XmlElement::XmlElement(std::string name) : m_name(std::move(name)), m_isDocument(false)
+XmlElement::XmlElement(std::string name) : m_nameOrVersion(std::move(name)), m_isDocument(false)
 {}
 
 XmlElement::XmlElement() : m_isDocument(true)
@@ -30,10 +30,29 @@ void XmlElement::appendText(const char *data, std::size_t length)
 void XmlElement::setAttribute(const std::string &name, const std::string &value)
 {
     if (m_isDocument && name == "version") {
-        m_version = value;
+        m_nameOrVersion = value;
         return;
     }
-    m_attributes.insert_or_assign(name, value);
+    const auto slot = std::lower_bound(
+        m_attributes.begin(), m_attributes.end(), name,
+        [](const Attribute &attribute, const std::string &key) { return attribute.first < key; });
+    if (slot != m_attributes.end() && slot->first == name)
+        slot->second = value;
+    else
+        insertAttribute(slot, name, value);
+}
+
+void XmlElement::insertAttribute(AttributeList::iterator slot, const std::string &name,
+                                 const std::string &value)
+{
+    // Most elements carry a few attributes: room for four at once saves the
+    // reallocations of growing one by one.
+    constexpr std::size_t kFirstCapacity = 4;
+    if (m_attributes.capacity() == 0) {
+        m_attributes.reserve(kFirstCapacity);
+        slot = m_attributes.begin();
+    }
+    m_attributes.emplace(slot, name, value);
 }
 
 void XmlElement::addChild(std::unique_ptr<XmlElement> child)
@@ -60,12 +79,12 @@ std::string XmlElement::getText() const
 
 std::string XmlElement::getName() const
 {
-    return m_name;
+    return m_isDocument ? std::string() : m_nameOrVersion;
 }
 
 XmlElement::AttributeList XmlElement::getAttributes() const
 {
-    return AttributeList(m_attributes.begin(), m_attributes.end());
+    return m_attributes;
 }
 
 XmlElement::ChildList XmlElement::getChildren() const
@@ -79,7 +98,7 @@ XmlElement::ChildList XmlElement::getChildren() const
 
 std::string XmlElement::getVersion() const
 {
-    return m_version;
+    return m_isDocument ? m_nameOrVersion : std::string();
 }
 
 } // namespace stubsetup

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -41,11 +40,17 @@ public:
     bool isDocument() const { return m_isDocument; }
 
 private:
-    std::string m_version;
-    std::map<std::string, std::string> m_attributes;
+    void insertAttribute(AttributeList::iterator slot, const std::string &name,
+                         const std::string &value);
+
+    // Kept sorted by name: a few attributes per element cost one allocation,
+    // where a map would cost one per attribute.
+    AttributeList m_attributes;
     std::vector<std::unique_ptr<XmlElement>> m_children;
     std::string m_text;
-    std::string m_name;
+    // A document has no name, so this holds its version: one string less in
+    // every element of a large tree.
+    std::string m_nameOrVersion;
     bool m_isDocument;
 };
 

@@ -48,6 +48,26 @@ template <typename Action> void abortParseOnFailure(XML_Parser parser, Action ac
     }
 }
 
+// In an ISO-8859-1 document expat takes the feminine and masculine ordinals
+// and the micro sign as name characters, in UTF-8 (all the writer produces)
+// it does not: a tree holding such a name could never be read back.
+bool IsWritableName(const char *name)
+{
+    for (const char *at = name; *at != '\0'; ++at)
+        if (static_cast<unsigned char>(at[0]) == 0xC2 &&
+            (at[1] == '\xAA' || at[1] == '\xB5' || at[1] == '\xBA'))
+            return false;
+    return true;
+}
+
+bool AreWritableNames(const char *name, const char **attributes)
+{
+    for (const char **pair = attributes; pair[0]; pair += 2)
+        if (!IsWritableName(pair[0]))
+            return false;
+    return IsWritableName(name);
+}
+
 } // namespace
 
 void XmlReader::ParserDeleter::operator()(XML_ParserStruct *parser) const
@@ -126,6 +146,10 @@ bool XmlReader::parseFile(const std::string &path, bool resultIfUnread)
 
 void XmlReader::onStartElement(const char *name, const char **attributes)
 {
+    if (!AreWritableNames(name, attributes)) {
+        XML_StopParser(m_parser.get(), XML_FALSE);
+        return;
+    }
     abortParseOnFailure(m_parser.get(), [&] {
         if (m_elementStack.empty())
             return;

@@ -75,86 +75,9 @@ Utf8Sequence measureUtf8(const std::string &text, std::size_t pos)
     return {length, !nonCharacter};
 }
 
-void put(std::ostream &stream, std::string_view piece)
+// Appends `text` to `out` with the escaping escapeXmlText describes.
+void appendEscaped(std::string &out, const std::string &text)
 {
-    stream.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-}
-
-void lineEnd(std::ostream &stream)
-{
-    stream.put('\n');
-    stream.flush();
-}
-
-void writeAttribute(std::ostream &stream, const XmlElement::Attribute &attribute)
-{
-    put(stream, attribute.first);
-    put(stream, "=\"");
-    put(stream, escapeXmlText(attribute.second));
-    put(stream, "\"");
-}
-
-void writeChildren(std::ostream &stream, const XmlElement::ChildList &children)
-{
-    for (const XmlElement *child : children) {
-        writeXml(stream, child);
-        lineEnd(stream);
-    }
-}
-
-void writeDocument(std::ostream &stream, const XmlElement &document)
-{
-    put(stream, "<?xml version=\"");
-    put(stream, document.getVersion());
-    put(stream, "\" ");
-    for (const auto &attribute : document.getAttributes()) {
-        writeAttribute(stream, attribute);
-        put(stream, " ");
-    }
-    put(stream, "?>");
-    lineEnd(stream);
-    writeChildren(stream, document.getChildren());
-}
-
-void writeElement(std::ostream &stream, const XmlElement &element)
-{
-    const std::string name = element.getName();
-    put(stream, "<");
-    put(stream, name);
-    for (const auto &attribute : element.getAttributes()) {
-        put(stream, " ");
-        writeAttribute(stream, attribute);
-    }
-    put(stream, ">");
-    const std::string text = element.getText();
-    const XmlElement::ChildList children = element.getChildren();
-    if (!text.empty())
-        put(stream, escapeXmlText(text));
-    else if (!children.empty())
-        lineEnd(stream);
-    writeChildren(stream, children);
-    put(stream, "</");
-    put(stream, name);
-    put(stream, ">");
-}
-
-} // namespace
-
-std::ostream &writeXml(std::ostream &stream, const XmlElement *element)
-{
-    if (!element)
-        return stream;
-    if (element->isDocument())
-        writeDocument(stream, *element);
-    else
-        writeElement(stream, *element);
-    return stream;
-}
-
-std::string escapeXmlText(const std::string &text)
-{
-    std::string escaped;
-    escaped.reserve(text.size());
     std::size_t runStart = 0; // bytes that pass unchanged are copied in runs
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -170,13 +93,114 @@ std::string escapeXmlText(const std::string &text)
                 replacement = replacementCharacter;
         }
         if (!replacement.empty()) {
-            escaped.append(text, runStart, pos - runStart);
-            escaped.append(replacement);
+            out.append(text, runStart, pos - runStart);
+            out.append(replacement);
             runStart = pos + covered;
         }
         pos += covered;
     }
-    escaped.append(text, runStart, pos - runStart);
+    out.append(text, runStart, pos - runStart);
+}
+
+// Collects each line and hands it to the stream whole at its line end, with
+// the flush the format promises; a single write per line keeps large trees
+// cheap.
+class LineWriter {
+public:
+    explicit LineWriter(std::ostream &stream) : m_stream(stream) {}
+    ~LineWriter() { m_stream.write(m_line.data(), static_cast<std::streamsize>(m_line.size())); }
+    LineWriter(const LineWriter &) = delete;
+    LineWriter &operator=(const LineWriter &) = delete;
+
+    void element(const XmlElement &element)
+    {
+        if (element.isDocument())
+            document(element);
+        else
+            ordinary(element);
+    }
+
+private:
+    void put(std::string_view piece) { m_line.append(piece); }
+
+    void lineEnd()
+    {
+        m_line.push_back('\n');
+        m_stream.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
+        m_stream.flush();
+        m_line.clear();
+    }
+
+    void attribute(const XmlElement::Attribute &attribute)
+    {
+        put(attribute.first);
+        put("=\"");
+        appendEscaped(m_line, attribute.second);
+        put("\"");
+    }
+
+    void children(const XmlElement::ChildList &children)
+    {
+        for (const XmlElement *child : children) {
+            element(*child);
+            lineEnd();
+        }
+    }
+
+    void document(const XmlElement &document)
+    {
+        put("<?xml version=\"");
+        put(document.getVersion());
+        put("\" ");
+        for (const auto &each : document.getAttributes()) {
+            attribute(each);
+            put(" ");
+        }
+        put("?>");
+        lineEnd();
+        children(document.getChildren());
+    }
+
+    void ordinary(const XmlElement &element)
+    {
+        const std::string name = element.getName();
+        put("<");
+        put(name);
+        for (const auto &each : element.getAttributes()) {
+            put(" ");
+            attribute(each);
+        }
+        put(">");
+        const std::string text = element.getText();
+        const XmlElement::ChildList childList = element.getChildren();
+        if (!text.empty())
+            appendEscaped(m_line, text);
+        else if (!childList.empty())
+            lineEnd();
+        children(childList);
+        put("</");
+        put(name);
+        put(">");
+    }
+
+    std::ostream &m_stream;
+    std::string m_line;
+};
+
+} // namespace
+
+std::ostream &writeXml(std::ostream &stream, const XmlElement *element)
+{
+    if (element)
+        LineWriter(stream).element(*element);
+    return stream;
+}
+
+std::string escapeXmlText(const std::string &text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    appendEscaped(escaped, text);
     return escaped;
 }
 

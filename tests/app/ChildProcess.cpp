@@ -1,6 +1,8 @@
 #include "ChildProcess.h"
 
 #include <csignal>
+#include <cstdlib>
+#include <grp.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -31,6 +33,10 @@ std::vector<char *> PointersTo(const std::vector<std::string> &words)
         const rlimit limit{bytes, bytes};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
+    constexpr uid_t nobody = 65534;
+    if (run.asNobody && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+        _exit(125);
     execve(argv[0], argv, envp);
     _exit(127);
 }
@@ -48,12 +54,23 @@ std::string ReadBack(int descriptor)
     return contents;
 }
 
+// The sanitizer settings of the test run travel to the program under test, so
+// that a sanitizer build judges it by the same rules as the tests themselves.
+std::vector<std::string> WithSanitizerSettings(std::vector<std::string> environment)
+{
+    for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char *value = std::getenv(name))
+            environment.push_back(std::string(name) + "=" + value);
+    return environment;
+}
+
 } // namespace
 
 ChildResult RunChild(const ChildRun &run)
 {
     const std::vector<char *> argv = PointersTo(run.command);
-    const std::vector<char *> envp = PointersTo(run.environment);
+    const std::vector<std::string> environment = WithSanitizerSettings(run.environment);
+    const std::vector<char *> envp = PointersTo(environment);
     const int out = memfd_create("stdout", 0);
     const int err = memfd_create("stderr", 0);
     const pid_t child = fork();

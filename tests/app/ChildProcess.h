@@ -10,6 +10,7 @@ struct ChildRun {
     std::vector<std::string> environment;
     std::string workingDirectory; // empty: the test's own
     long fileSizeLimit = -1;      // bytes; writes beyond fail instead of signalling
+    bool asNobody = false;        // root drops to uid and gid 65534 first
 };
 
 struct ChildResult {

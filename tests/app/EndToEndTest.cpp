@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -32,6 +33,14 @@ std::string ReadFile(const std::string &path)
 void WriteFile(const std::string &path, const std::string &contents)
 {
     std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::set<std::string> FolderEntries(const std::string &folder)
+{
+    std::set<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
 }
 
 std::string Report(int returnCode, const std::string &message, const std::string &before = "")
@@ -317,6 +326,87 @@ TEST_F(EndToEnd, QuietRunNeverLoadsQt)
     EXPECT_EQ(dynamic.exitStatus, 0);
     EXPECT_NE(dynamic.out.find("(NEEDED)"), std::string::npos);
     EXPECT_EQ(dynamic.out.find("Qt"), std::string::npos);
+}
+
+// The file-size limit makes every write past it fail, as a full disk does:
+// each save either reaches the file whole or leaves the previous report.
+TEST_F(EndToEnd, FullDiskAtEverySaveKeepsTheLastCompleteReport)
+{
+    const std::string installFolder = Path("data/Corvane/Updater/Install");
+    fs::create_directories(installFolder);
+    const std::string before = Report(1, "old");
+    const std::string codeSaved = Report(2, "old");
+    const std::string bothSaved = Report(2, std::string(300, 'm'));
+    const struct {
+        std::size_t limit;
+        const std::string &report;
+        int exitStatus;
+    } cases[] = {{0, before, 4},
+                 {codeSaved.size() - 1, before, 4},
+                 {codeSaved.size(), codeSaved, 4},
+                 {bothSaved.size() - 1, codeSaved, 4},
+                 {bothSaved.size(), bothSaved, 0}};
+    for (const auto &[limit, report, exitStatus] : cases) {
+        SCOPED_TRACE("limit " + std::to_string(limit));
+        WriteFile(ReportPath(), before);
+        const ChildResult result =
+            Run({"-quiet", "1", "-return", "2", "-message", std::string(300, 'm')},
+                static_cast<long>(limit));
+        EXPECT_EQ(result.exitStatus, exitStatus);
+        EXPECT_EQ(ReadFile(ReportPath()), report);
+        EXPECT_EQ(FolderEntries(installFolder), std::set<std::string>{"Demo.irpt"});
+    }
+}
+
+// Root ignores permission bits, so as root the program runs as nobody.
+TEST_F(EndToEnd, UnwritableReportFoldersEndCleanlyWithStatusFour)
+{
+    fs::permissions(m_root, fs::perms(0755));
+    const std::string data = Path("data");
+    const std::string updater = Path("data/Corvane/Updater");
+    const std::string install = Path("data/Corvane/Updater/Install");
+    const auto runAsNobody = [this] {
+        return RunChild({{STUBSETUP_PROGRAM, "-quiet", "1", "-return", "2"},
+                         Environment(),
+                         Path("work"),
+                         -1,
+                         true});
+    };
+    const struct {
+        std::string lockedFolder;
+        std::set<std::string> entriesAfter;
+    } cases[] = {{install, {"Demo.irpt"}}, {updater, {}}, {data, {}}};
+    for (const auto &[lockedFolder, entriesAfter] : cases) {
+        SCOPED_TRACE(lockedFolder);
+        fs::remove_all(data);
+        fs::create_directories(lockedFolder);
+        if (lockedFolder == install) {
+            WriteFile(ReportPath(), Report(1, "old"));
+            fs::permissions(ReportPath(), fs::perms(0666));
+        }
+        fs::permissions(lockedFolder, fs::perms(0555));
+        const ChildResult result = runAsNobody();
+        fs::permissions(lockedFolder, fs::perms(0755));
+        EXPECT_EQ(result.exitStatus, 4);
+        EXPECT_EQ(FolderEntries(lockedFolder), entriesAfter);
+        if (lockedFolder == install) {
+            EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
+        }
+    }
+}
+
+TEST_F(EndToEnd, FileWhereAFolderMustBeEndsCleanlyWithStatusFour)
+{
+    for (const std::string blocked : {"data/Corvane/Updater", "data/Corvane/Updater/Install"}) {
+        SCOPED_TRACE(blocked);
+        fs::remove_all(Path("data"));
+        fs::create_directories(fs::path(Path(blocked)).parent_path());
+        WriteFile(Path(blocked), "not a folder");
+        EXPECT_EQ(Run({"-quiet", "1", "-return", "2"}).exitStatus, 4);
+        EXPECT_EQ(ReadFile(Path(blocked)), "not a folder");
+        EXPECT_EQ(FolderEntries(fs::path(Path(blocked)).parent_path()),
+                  std::set<std::string>{fs::path(blocked).filename()});
+    }
 }
 
 } // namespace

@@ -16,9 +16,8 @@ struct Outcome {
 };
 
 template <typename Target>
-Outcome<Target> convertFrom(const std::string &text, Target initial)
+Outcome<Target> convertFrom(const std::string &text, Target value)
 {
-    Target value = initial;
     const bool converted = convertValue(text, value);
     return {converted, value};
 }

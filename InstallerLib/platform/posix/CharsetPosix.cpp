@@ -46,6 +46,8 @@ std::string LocaleCharset()
 bool ConvertToUtf8(const std::string &text, const char *sourceCharset, std::string &converted)
 {
     const iconv_t opened = iconv_open("UTF-8", sourceCharset);
+    // iconv_open's failure value is (iconv_t)-1.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     if (opened == reinterpret_cast<iconv_t>(-1))
         return false;
     const Converter converter(opened);

@@ -121,7 +121,7 @@ std::string ResolveSymlinks(std::string path)
         if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
             break;
         const std::string linkTarget(target.data(), static_cast<std::size_t>(length));
-        path = linkTarget[0] == '/' ? linkTarget : FolderOf(path) + linkTarget;
+        path = linkTarget[0] == '/' ? linkTarget : FolderOf(path).append(linkTarget);
     }
     return path;
 }

@@ -51,6 +51,7 @@ void StartDetached(const std::vector<std::string> &command)
         return;
     // Built before forking: the children only call async-signal-safe functions.
     std::vector<char *> argv;
+    argv.reserve(command.size() + 1);
     for (const std::string &word : command)
         argv.push_back(const_cast<char *>(word.c_str()));
     argv.push_back(nullptr);
