@@ -3,6 +3,8 @@
 #include "app/UserInterface.h"
 
 #include <iosfwd>
+#include <string>
+#include <utility>
 
 namespace stubsetup {
 
@@ -12,11 +14,16 @@ class StandardErrorUserInterface : public UserInterface {
 public:
     explicit StandardErrorUserInterface(std::ostream &errors);
 
+    // What the progress dialog's failure names as the reason: "no display"
+    // unless a display was there and the user interface itself is missing.
+    void SetReasonForNoDialog(std::string reason) { m_strReasonForNoDialog = std::move(reason); }
+
     void showMessage(const std::string &text, MessageStyle style) override;
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
 
 private:
     std::ostream &m_errors;
+    std::string m_strReasonForNoDialog = "no display";
 };
 
 // The prefix of every line the program writes to standard error.

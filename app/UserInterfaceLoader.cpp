@@ -74,13 +74,17 @@ UserInterface &LazyUserInterface::Resolve()
 
 std::unique_ptr<UserInterface> LazyUserInterface::LoadModuleUserInterface()
 {
-    m_module = platform::SharedModule::Load(ModulePath());
-    if (!m_module)
+    const std::string modulePath = ModulePath();
+    m_module = platform::SharedModule::Load(modulePath);
+    const auto create = m_module ? reinterpret_cast<CreateUserInterfaceFunction>(
+                                       m_module->FindSymbol(kCreateUserInterfaceSymbol))
+                                 : nullptr;
+    if (create == nullptr) {
+        m_fallback.SetReasonForNoDialog("the user-interface module " + modulePath +
+                                        " cannot be loaded");
         return nullptr;
-    const auto create = reinterpret_cast<CreateUserInterfaceFunction>(
-        m_module->FindSymbol(kCreateUserInterfaceSymbol));
-    if (create == nullptr)
-        return nullptr;
+    }
+    // The module answers null when the display cannot be reached.
     return std::unique_ptr<UserInterface>(create(m_caption.c_str()));
 }
 

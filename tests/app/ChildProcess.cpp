@@ -54,23 +54,12 @@ std::string ReadBack(int descriptor)
     return contents;
 }
 
-// The sanitizer settings of the test run travel to the program under test, so
-// that a sanitizer build judges it by the same rules as the tests themselves.
-std::vector<std::string> WithSanitizerSettings(std::vector<std::string> environment)
-{
-    for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
-        if (const char *value = std::getenv(name))
-            environment.push_back(std::string(name) + "=" + value);
-    return environment;
-}
-
 } // namespace
 
 ChildResult RunChild(const ChildRun &run)
 {
     const std::vector<char *> argv = PointersTo(run.command);
-    const std::vector<std::string> environment = WithSanitizerSettings(run.environment);
-    const std::vector<char *> envp = PointersTo(environment);
+    const std::vector<char *> envp = PointersTo(run.environment);
     const int out = memfd_create("stdout", 0);
     const int err = memfd_create("stderr", 0);
     const pid_t child = fork();
@@ -79,6 +68,14 @@ ChildResult RunChild(const ChildRun &run)
     int status = 0;
     waitpid(child, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBack(out), ReadBack(err)};
+}
+
+std::vector<std::string> WithSanitizerSettings(std::vector<std::string> environment)
+{
+    for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char *value = std::getenv(name))
+            environment.push_back(std::string(name) + "=" + value);
+    return environment;
 }
 
 } // namespace stubsetup::test

@@ -23,4 +23,8 @@ struct ChildResult {
 // collects both output streams.
 ChildResult RunChild(const ChildRun &run);
 
+// The environment plus the sanitizer settings of the test run, so that a
+// sanitizer build judges the program under test by the tests' own rules.
+std::vector<std::string> WithSanitizerSettings(std::vector<std::string> environment);
+
 } // namespace stubsetup::test

@@ -132,13 +132,10 @@ protected:
     // The update manager's environment plus the display to use.
     std::vector<std::string> Environment(const std::string &display) const
     {
-        return {"HOME=" + Path("home"),
-                "XDG_DATA_HOME=" + Path("data"),
-                "XDG_RUNTIME_DIR=" + Path("runtime"),
-                "PATH=/usr/bin:/bin",
-                "ORL_APP_ID=Demo",
-                "ORL_APP_INSTALL_PATH=" + Path("app"),
-                display};
+        return WithSanitizerSettings({"HOME=" + Path("home"), "XDG_DATA_HOME=" + Path("data"),
+                                      "XDG_RUNTIME_DIR=" + Path("runtime"), "PATH=/usr/bin:/bin",
+                                      "ORL_APP_ID=Demo", "ORL_APP_INSTALL_PATH=" + Path("app"),
+                                      display});
     }
 
     std::string m_root;
