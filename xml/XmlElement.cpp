@@ -24,35 +24,20 @@ void XmlElement::setText(const std::string &text)
 
 void XmlElement::appendText(const char *data, std::size_t length)
 {
-    m_text.append(data, length);
+    // Appending to empty text allocates the exact size: the reader hands each
+    // text over whole, and a tree holds many of them.
+    if (m_text.empty())
+        m_text = std::string(data, length);
+    else
+        m_text.append(data, length);
 }
 
 void XmlElement::setAttribute(const std::string &name, const std::string &value)
 {
-    if (m_isDocument && name == "version") {
+    if (m_isDocument && name == "version")
         m_nameOrVersion = value;
-        return;
-    }
-    const auto slot = std::lower_bound(
-        m_attributes.begin(), m_attributes.end(), name,
-        [](const Attribute &attribute, const std::string &key) { return attribute.first < key; });
-    if (slot != m_attributes.end() && slot->first == name)
-        slot->second = value;
     else
-        insertAttribute(slot, name, value);
-}
-
-void XmlElement::insertAttribute(AttributeList::iterator slot, const std::string &name,
-                                 const std::string &value)
-{
-    // Most elements carry a few attributes: room for four at once saves the
-    // reallocations of growing one by one.
-    constexpr std::size_t kFirstCapacity = 4;
-    if (m_attributes.capacity() == 0) {
-        m_attributes.reserve(kFirstCapacity);
-        slot = m_attributes.begin();
-    }
-    m_attributes.emplace(slot, name, value);
+        m_attributes.set(name, value);
 }
 
 void XmlElement::addChild(std::unique_ptr<XmlElement> child)
@@ -84,7 +69,12 @@ std::string XmlElement::getName() const
 
 XmlElement::AttributeList XmlElement::getAttributes() const
 {
-    return m_attributes;
+    AttributeList attributes;
+    attributes.reserve(m_attributes.count());
+    m_attributes.forEach([&attributes](const AttributePack::Entry &entry) {
+        attributes.emplace_back(entry.first, entry.second);
+    });
+    return attributes;
 }
 
 XmlElement::ChildList XmlElement::getChildren() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "xml/AttributePack.h"
+
 #include <memory>
 #include <string>
 #include <utility>
@@ -40,12 +42,10 @@ public:
     bool isDocument() const { return m_isDocument; }
 
 private:
-    void insertAttribute(AttributeList::iterator slot, const std::string &name,
-                         const std::string &value);
+    // The reader and the writer work on the members without the getters' copies.
+    friend class XmlElementAccess;
 
-    // Kept sorted by name: a few attributes per element cost one allocation,
-    // where a map would cost one per attribute.
-    AttributeList m_attributes;
+    AttributePack m_attributes;
     std::vector<std::unique_ptr<XmlElement>> m_children;
     std::string m_text;
     // A document has no name, so this holds its version: one string less in

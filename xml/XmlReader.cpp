@@ -1,5 +1,7 @@
 #include "xml/XmlReader.h"
 
+#include "xml/XmlElementAccess.h"
+
 #include <expat.h>
 
 #include <fstream>
@@ -87,6 +89,7 @@ void XmlReader::reset()
     m_parser.reset();
     m_elementStack.clear();
     m_captureText = false;
+    m_pendingText.clear();
     m_document.reset();
 }
 
@@ -126,6 +129,13 @@ bool XmlReader::parseFile(const std::string &path, bool resultIfUnread)
     if (size <= 0)
         return resultIfUnread;
     file.seekg(0);
+    const bool status = feedFile(file, resultIfUnread);
+    keepPendingText();
+    return status;
+}
+
+bool XmlReader::feedFile(std::ifstream &file, bool resultIfUnread)
+{
     bool status = true;
     for (bool firstPiece = true; file && status; firstPiece = false) {
         void *buffer = XML_GetBuffer(m_parser.get(), pieceSize);
@@ -144,6 +154,27 @@ bool XmlReader::parseFile(const std::string &path, bool resultIfUnread)
     return status;
 }
 
+// Hands the collected text to the element it belongs to: the top of the
+// stack, which only changes at a tag, and every tag comes here first.
+void XmlReader::flushText()
+{
+    if (m_pendingText.empty())
+        return;
+    m_elementStack.back()->appendText(m_pendingText.data(), m_pendingText.size());
+    m_pendingText.clear();
+}
+
+// A parse that stopped inside an element leaves that element's text in the
+// tree, as the rest of what was built before the stop.
+void XmlReader::keepPendingText() noexcept
+{
+    try {
+        flushText();
+    } catch (const std::bad_alloc &) {
+        m_pendingText.clear();
+    }
+}
+
 void XmlReader::onStartElement(const char *name, const char **attributes)
 {
     if (!AreWritableNames(name, attributes)) {
@@ -153,31 +184,36 @@ void XmlReader::onStartElement(const char *name, const char **attributes)
     abortParseOnFailure(m_parser.get(), [&] {
         if (m_elementStack.empty())
             return;
+        flushText();
         XmlElement *parent = m_elementStack.back();
         m_captureText = true;
         auto owned = std::make_unique<XmlElement>(name);
         XmlElement *element = owned.get();
         parent->addChild(std::move(owned));
         m_elementStack.push_back(element);
+        m_attributeScratch.clear();
         for (const char **pair = attributes; pair[0]; pair += 2)
-            element->setAttribute(pair[0], pair[1]);
+            m_attributeScratch.emplace_back(pair[0], pair[1]);
+        XmlElementAccess::attributes(*element).assign(
+            m_attributeScratch.data(), m_attributeScratch.data() + m_attributeScratch.size());
     });
 }
 
 void XmlReader::onEndElement()
 {
     m_captureText = false;
-    if (!m_elementStack.empty())
-        m_elementStack.pop_back();
+    if (m_elementStack.empty())
+        return;
+    abortParseOnFailure(m_parser.get(), [&] { flushText(); });
+    m_elementStack.pop_back();
 }
 
 void XmlReader::onCharacterData(const char *data, int length)
 {
     if (!m_captureText || m_elementStack.empty())
         return;
-    abortParseOnFailure(m_parser.get(), [&] {
-        m_elementStack.back()->appendText(data, static_cast<std::size_t>(length));
-    });
+    abortParseOnFailure(m_parser.get(),
+                        [&] { m_pendingText.append(data, static_cast<std::size_t>(length)); });
 }
 
 void XmlReader::onXmlDeclaration(const char *version)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "xml/AttributePack.h"
 #include "xml/XmlElement.h"
 
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,9 +43,17 @@ private:
         void operator()(XML_ParserStruct *parser) const;
     };
 
+    bool feedFile(std::ifstream &file, bool resultIfUnread);
+    void flushText();
+    void keepPendingText() noexcept;
+
     std::unique_ptr<XmlElement> m_document;
     std::vector<XmlElement *> m_elementStack;
     bool m_captureText = false;
+    // Character data comes in pieces (each entity is one); collected here, the
+    // text of an element is allocated once at its final size.
+    std::string m_pendingText;
+    std::vector<AttributePack::Entry> m_attributeScratch;
     std::unique_ptr<XML_ParserStruct, ParserDeleter> m_parser;
 };
 

@@ -1,6 +1,13 @@
 #include "xml/XmlWriter.h"
 
+#include "xml/XmlElementAccess.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 namespace stubsetup {
 namespace {
@@ -8,7 +15,7 @@ namespace {
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 
 // The entity for an ASCII byte that cannot stand as itself, or an empty view.
-std::string_view entityFor(unsigned char byte)
+constexpr std::string_view entityFor(unsigned char byte)
 {
     switch (byte) {
     case '"':
@@ -30,6 +37,27 @@ std::string_view entityFor(unsigned char byte)
     }
 }
 
+// What each ASCII byte is written as: itself, its entity or U+FFFD, padded
+// to eight bytes so that escaping stores every one with a single move and no
+// branch on the byte's kind.
+struct AsciiReplacement {
+    char bytes[8];
+    std::size_t length;
+};
+
+constexpr std::array<AsciiReplacement, 0x80> asciiReplacements = [] {
+    std::array<AsciiReplacement, 0x80> table{};
+    for (unsigned byte = 0; byte < table.size(); ++byte) {
+        const std::string_view entity = entityFor(static_cast<unsigned char>(byte));
+        AsciiReplacement &replacement = table[byte];
+        replacement.bytes[0] = static_cast<char>(byte);
+        replacement.length = entity.empty() ? 1 : entity.size();
+        for (std::size_t index = 0; index < entity.size(); ++index)
+            replacement.bytes[index] = entity[index];
+    }
+    return table;
+}();
+
 struct Utf8Sequence {
     std::size_t length; // bytes covered, at least 1
     bool valid;
@@ -40,7 +68,7 @@ struct Utf8Sequence {
 // its longest well-formed prefix, which is replaced by one U+FFFD as a whole;
 // scanning resumes at the byte that broke it. A stray continuation byte or an
 // impossible lead byte covers just itself.
-Utf8Sequence measureUtf8(const std::string &text, std::size_t pos)
+Utf8Sequence measureUtf8(std::string_view text, std::size_t pos)
 {
     const auto lead = static_cast<unsigned char>(text[pos]);
     std::size_t continuations = 0;
@@ -75,31 +103,101 @@ Utf8Sequence measureUtf8(const std::string &text, std::size_t pos)
     return {length, !nonCharacter};
 }
 
-// Appends `text` to `out` with the escaping escapeXmlText describes.
-void appendEscaped(std::string &out, const std::string &text)
-{
-    std::size_t runStart = 0; // bytes that pass unchanged are copied in runs
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[pos]);
-        std::string_view replacement;
-        std::size_t covered = 1;
-        if (byte < 0x80) {
-            replacement = entityFor(byte);
-        } else {
-            const Utf8Sequence sequence = measureUtf8(text, pos);
-            covered = sequence.length;
-            if (!sequence.valid)
-                replacement = replacementCharacter;
-        }
-        if (!replacement.empty()) {
-            out.append(text, runStart, pos - runStart);
-            out.append(replacement);
-            runStart = pos + covered;
-        }
-        pos += covered;
+// Room for the worst case is taken a slice at a time, so that a large text
+// does not reserve six times its size.
+constexpr std::size_t sliceSize = 4096;
+constexpr std::size_t mostBytesPerInputByte = 6; // "&quot;"
+// The last ASCII byte's store covers all of its eight bytes.
+constexpr std::size_t storeSlack = sizeof(AsciiReplacement::bytes);
+
+// A growing byte buffer that its writers fill through a raw pointer: the
+// writer's innermost steps then cost a store each, not a call.
+class ByteBuffer {
+public:
+    ByteBuffer() { grow(256); }
+
+    // Room for `size` more bytes, starting at the returned position; the
+    // bytes count once commit() is given the end of those written.
+    char *reserve(std::size_t size)
+    {
+        if (size > static_cast<std::size_t>(m_limit - m_end))
+            grow(size);
+        return m_end;
     }
-    out.append(text, runStart, pos - runStart);
+    void commit(char *end) { m_end = end; }
+
+    void append(std::string_view piece)
+    {
+        commit(std::copy(piece.begin(), piece.end(), reserve(piece.size())));
+    }
+    void append(char byte)
+    {
+        char *at = reserve(1);
+        *at = byte;
+        commit(at + 1);
+    }
+    std::string_view view() const
+    {
+        return {m_bytes.get(), static_cast<std::size_t>(m_end - m_bytes.get())};
+    }
+    void clear() { m_end = m_bytes.get(); }
+
+private:
+    void grow(std::size_t size)
+    {
+        const std::string_view kept = view();
+        const std::size_t capacity =
+            std::max(2 * static_cast<std::size_t>(m_limit - m_bytes.get()), kept.size() + size);
+        auto bytes = std::make_unique<char[]>(capacity);
+        m_end = std::copy(kept.begin(), kept.end(), bytes.get());
+        m_limit = bytes.get() + capacity;
+        m_bytes = std::move(bytes);
+    }
+
+    std::unique_ptr<char[]> m_bytes;
+    char *m_end = nullptr;
+    char *m_limit = nullptr;
+};
+
+// Appends `text` to `out` with the escaping escapeXmlText describes.
+void appendEscaped(ByteBuffer &out, std::string_view text)
+{
+    const char *in = text.data();
+    const char *const end = in + text.size();
+    while (in != end) {
+        const char *const sliceEnd = in + std::min<std::size_t>(end - in, sliceSize);
+        char *at = out.reserve(mostBytesPerInputByte * static_cast<std::size_t>(sliceEnd - in) +
+                               storeSlack);
+        while (in < sliceEnd) {
+            const auto byte = static_cast<unsigned char>(*in);
+            if (byte < 0x80) {
+                const AsciiReplacement &replacement = asciiReplacements[byte];
+                std::memcpy(at, replacement.bytes, sizeof replacement.bytes);
+                at += replacement.length;
+                ++in;
+            } else {
+                const Utf8Sequence sequence =
+                    measureUtf8(text, static_cast<std::size_t>(in - text.data()));
+                at = sequence.valid
+                         ? std::copy(in, in + sequence.length, at)
+                         : std::copy(replacementCharacter.begin(), replacementCharacter.end(), at);
+                in += sequence.length;
+            }
+        }
+        out.commit(at);
+    }
+}
+
+template <typename Visit> void forEachAttribute(const AttributePack &attributes, Visit visit)
+{
+    attributes.forEach([&visit](const AttributePack::Entry &entry) { visit(entry); });
+}
+
+template <typename Visit>
+void forEachAttribute(const XmlElement::AttributeList &attributes, Visit visit)
+{
+    for (const auto &attribute : attributes)
+        visit(AttributePack::Entry(attribute.first, attribute.second));
 }
 
 // Collects each line and hands it to the stream whole at its line end, with
@@ -108,10 +206,17 @@ void appendEscaped(std::string &out, const std::string &text)
 class LineWriter {
 public:
     explicit LineWriter(std::ostream &stream) : m_stream(stream) {}
-    ~LineWriter() { m_stream.write(m_line.data(), static_cast<std::streamsize>(m_line.size())); }
-    LineWriter(const LineWriter &) = delete;
-    LineWriter &operator=(const LineWriter &) = delete;
 
+    // Writes `element`; an ordinary element's last line has no line end, so
+    // it is sent here (not from a destructor, where a throwing stream would
+    // end the program).
+    void whole(const XmlElement &element)
+    {
+        this->element(element);
+        send(false);
+    }
+
+private:
     void element(const XmlElement &element)
     {
         if (element.isDocument())
@@ -120,28 +225,64 @@ public:
             ordinary(element);
     }
 
-private:
     void put(std::string_view piece) { m_line.append(piece); }
+    void put(char byte) { m_line.append(byte); }
 
-    void lineEnd()
+    // Does what write, and with `flush` a flush after it, would do, under one
+    // sentry where those take one each: that and the calls saved are a good
+    // part of the writer's own time per line.
+    void send(bool flush)
     {
-        m_line.push_back('\n');
-        m_stream.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
-        m_stream.flush();
+        const std::ostream::sentry ready(m_stream);
+        if (ready) {
+            try {
+                if (!handOver(flush))
+                    m_stream.setstate(std::ios::badbit);
+            } catch (...) {
+                markBadAfterThrow();
+            }
+        }
         m_line.clear();
     }
 
-    void attribute(const XmlElement::Attribute &attribute)
+    bool handOver(bool flush)
+    {
+        std::streambuf &buffer = *m_stream.rdbuf();
+        const std::string_view line = m_line.view();
+        const auto size = static_cast<std::streamsize>(line.size());
+        return buffer.sputn(line.data(), size) == size && (!flush || buffer.pubsync() != -1);
+    }
+
+    // As the stream's own functions do when their buffer throws: the stream
+    // turns bad, and the exception goes on only if the stream asks for it.
+    void markBadAfterThrow()
+    {
+        try {
+            m_stream.setstate(std::ios::badbit);
+        } catch (const std::ios_base::failure &) {
+            // The state is set before setstate throws.
+        }
+        if (m_stream.exceptions() & std::ios::badbit)
+            throw;
+    }
+
+    void lineEnd()
+    {
+        put('\n');
+        send(true);
+    }
+
+    void attribute(const AttributePack::Entry &attribute)
     {
         put(attribute.first);
         put("=\"");
         appendEscaped(m_line, attribute.second);
-        put("\"");
+        put('\"');
     }
 
-    void children(const XmlElement::ChildList &children)
+    template <typename Children> void children(const Children &children)
     {
-        for (const XmlElement *child : children) {
+        for (const auto &child : children) {
             element(*child);
             lineEnd();
         }
@@ -152,10 +293,10 @@ private:
         put("<?xml version=\"");
         put(document.getVersion());
         put("\" ");
-        for (const auto &each : document.getAttributes()) {
+        forEachAttribute(document.getAttributes(), [this](const AttributePack::Entry &each) {
             attribute(each);
-            put(" ");
-        }
+            put(' ');
+        });
         put("?>");
         lineEnd();
         children(document.getChildren());
@@ -163,16 +304,25 @@ private:
 
     void ordinary(const XmlElement &element)
     {
-        const std::string name = element.getName();
-        put("<");
+        if (XmlElementAccess::hasPlainGetters(element))
+            ordinary(XmlElementAccess::name(element), XmlElementAccess::attributes(element),
+                     XmlElementAccess::text(element), XmlElementAccess::children(element));
+        else
+            ordinary(element.getName(), element.getAttributes(), element.getText(),
+                     element.getChildren());
+    }
+
+    template <typename Attributes, typename Children>
+    void ordinary(std::string_view name, const Attributes &attributes, std::string_view text,
+                  const Children &childList)
+    {
+        put('<');
         put(name);
-        for (const auto &each : element.getAttributes()) {
-            put(" ");
+        forEachAttribute(attributes, [this](const AttributePack::Entry &each) {
+            put(' ');
             attribute(each);
-        }
-        put(">");
-        const std::string text = element.getText();
-        const XmlElement::ChildList childList = element.getChildren();
+        });
+        put('>');
         if (!text.empty())
             appendEscaped(m_line, text);
         else if (!childList.empty())
@@ -180,11 +330,11 @@ private:
         children(childList);
         put("</");
         put(name);
-        put(">");
+        put('>');
     }
 
     std::ostream &m_stream;
-    std::string m_line;
+    ByteBuffer m_line;
 };
 
 } // namespace
@@ -192,16 +342,15 @@ private:
 std::ostream &writeXml(std::ostream &stream, const XmlElement *element)
 {
     if (element)
-        LineWriter(stream).element(*element);
+        LineWriter(stream).whole(*element);
     return stream;
 }
 
 std::string escapeXmlText(const std::string &text)
 {
-    std::string escaped;
-    escaped.reserve(text.size());
+    ByteBuffer escaped;
     appendEscaped(escaped, text);
-    return escaped;
+    return std::string(escaped.view());
 }
 
 } // namespace stubsetup

@@ -51,6 +51,27 @@ TEST(XmlElementTest, AttributesAreOrderedByUnsignedBytesAndReplacedInPlace)
             {"B", "1"}, {"a", "1"}, {"ab", "2"}, {"b", "1"}, {"version", "1"}, {"\xC3\xA9", "1"}}));
 }
 
+// Lengths of 128 bytes and more take more than one byte in the packed
+// storage; NUL bytes are data like any other.
+TEST(XmlElementTest, AttributesKeepLongAndBinaryNamesAndValues)
+{
+    XmlElement element("e");
+    const std::string twoByteLength(200, 'v');
+    const std::string threeByteLength(20000, 'w');
+    const std::string withNul("n\0ul", 4);
+    element.setAttribute("m", threeByteLength);
+    element.setAttribute(withNul, withNul);
+    element.setAttribute("a", twoByteLength);
+    element.setAttribute("z", "");
+    EXPECT_EQ(
+        element.getAttributes(),
+        (Attributes{{"a", twoByteLength}, {"m", threeByteLength}, {withNul, withNul}, {"z", ""}}));
+    element.setAttribute("m", "short");
+    element.setAttribute("a", threeByteLength);
+    EXPECT_EQ(element.getAttributes(),
+              (Attributes{{"a", threeByteLength}, {"m", "short"}, {withNul, withNul}, {"z", ""}}));
+}
+
 TEST(XmlElementTest, DocumentNodeKeepsVersionApartFromAttributes)
 {
     XmlElement document;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace stubsetup {
 namespace {
 
@@ -80,11 +82,12 @@ TEST_F(XmlReaderTest, RefusesLatin1NamesThatUtf8CannotCarry)
 
 TEST_F(XmlReaderTest, UnclosedElementFailsAndKeepsWhatWasOpened)
 {
-    EXPECT_FALSE(parse("<a><b>text</b><c>"));
+    EXPECT_FALSE(parse("<a><b>text</b><c>more &amp; tail"));
     ASSERT_NE(root(), nullptr);
     EXPECT_EQ(root()->getChildren().size(), 2u);
     EXPECT_EQ(child(root(), 0)->getText(), "text");
     EXPECT_EQ(child(root(), 1)->getName(), "c");
+    EXPECT_EQ(child(root(), 1)->getText(), "more & tail");
 }
 
 TEST_F(XmlReaderTest, DeclarationSetsVersionButEncodingStaysUtf8)
@@ -118,6 +121,24 @@ TEST_F(XmlReaderTest, DeliversParsedText)
     EXPECT_EQ(root()->getAttributes(), (Attributes{{"q", "&<A x y"}}));
     EXPECT_EQ(root()->getText(), "1&2<raw&>\n\xE2\x82\xAC");
     EXPECT_EQ(root()->getChildren().size(), 1u);
+}
+
+TEST_F(XmlReaderTest, AttributesArriveSortedByName)
+{
+    // A few attributes and many take different ways into the sorted order.
+    for (const int count : {3, 40}) {
+        std::string content = "<a";
+        Attributes expected;
+        for (int index = count; index > 0; --index) {
+            const std::string name = "n" + std::to_string(index);
+            const std::string value(static_cast<std::size_t>(index) * 7, 'v');
+            content += " " + name + "=\"" + value + "\"";
+            expected.emplace_back(name, value);
+        }
+        std::sort(expected.begin(), expected.end());
+        ASSERT_TRUE(parse(content + "/>")) << count;
+        EXPECT_EQ(root()->getAttributes(), expected) << count;
+    }
 }
 
 TEST_F(XmlReaderTest, NamespaceSeparatorSplitsNamesOnlyWhenGiven)

@@ -75,6 +75,23 @@ TEST(XmlWriterTest, EscapesAttributeValuesLikeText)
     EXPECT_EQ(toXml(element), "<e v=\"&quot;a&amp;b&apos;&lt;c&gt;" + fffd + "\"></e>");
 }
 
+// Answers its getters its own way instead of from the members.
+class RenamedElement : public XmlElement {
+public:
+    RenamedElement() : XmlElement("stored") { setText("stored text"); }
+    std::string getName() const override { return "shown"; }
+    std::string getText() const override { return "shown & text"; }
+    AttributeList getAttributes() const override { return {{"k", "v"}}; }
+};
+
+TEST(XmlWriterTest, WritesADerivedElementThroughItsGetters)
+{
+    auto document = makeDocument();
+    document->addChild(std::make_unique<RenamedElement>());
+    EXPECT_EQ(toXml(*document), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                "<shown k=\"v\">shown &amp; text</shown>\n");
+}
+
 // Records the output at every flush.
 class FlushLog : public std::stringbuf {
 public:
@@ -115,6 +132,40 @@ TEST(XmlWriterTest, LeavesStreamFailuresInTheStreamsState)
     EXPECT_EQ(stream.str(), "");
 }
 
+class FailingFlush : public std::stringbuf {
+protected:
+    int sync() override { return -1; }
+};
+
+struct DiskGone {};
+
+class ThrowingBuffer : public std::stringbuf {
+protected:
+    std::streamsize xsputn(const char *, std::streamsize) override { throw DiskGone(); }
+};
+
+// As with the stream's own output functions: a failure or an exception from
+// the buffer makes the stream bad; it reaches the caller only as far as the
+// stream's exception mask asks, and the program does not end while it
+// unwinds.
+TEST(XmlWriterTest, FailuresOfTheBufferFollowTheStreamsExceptionMask)
+{
+    XmlElement element("e");
+    addElement(element, "c");
+    FailingFlush failing;
+    std::ostream failingStream(&failing);
+    failingStream.exceptions(std::ios::badbit | std::ios::failbit);
+    EXPECT_THROW(writeXml(failingStream, &element), std::ios_base::failure);
+
+    ThrowingBuffer throwing;
+    std::ostream quietStream(&throwing);
+    EXPECT_TRUE(writeXml(quietStream, &element).bad());
+    std::ostream throwingStream(&throwing);
+    throwingStream.exceptions(std::ios::badbit);
+    EXPECT_THROW(writeXml(throwingStream, &element), DiskGone);
+    EXPECT_TRUE(throwingStream.bad());
+}
+
 TEST(EscapeXmlTextTest, ReplacesTheFiveSpecialsAndKeepsOtherAllowedText)
 {
     EXPECT_EQ(escapeXmlText("\"&'<>"), "&quot;&amp;&apos;&lt;&gt;");
@@ -123,6 +174,20 @@ TEST(EscapeXmlTextTest, ReplacesTheFiveSpecialsAndKeepsOtherAllowedText)
                                 "\xEF\xBF\xBD\xEF\xB7\x90\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF";
     EXPECT_EQ(escapeXmlText(allowed), allowed);
     EXPECT_EQ(escapeXmlText(""), "");
+}
+
+// Long texts are escaped in slices: characters and replacements at and
+// across slice ends come out as in a short text.
+TEST(EscapeXmlTextTest, EscapesLongTextsWhole)
+{
+    for (const std::size_t lead : {4094u, 4095u, 4096u}) {
+        const std::string input =
+            std::string(lead, 'a') + "\xE2\x82\xAC\xE2\x82" + std::string(5000, '"') + "\x80<";
+        std::string expected = std::string(lead, 'a') + "\xE2\x82\xAC" + fffd;
+        for (int count = 0; count < 5000; ++count)
+            expected += "&quot;";
+        EXPECT_EQ(escapeXmlText(input), expected + fffd + "&lt;") << lead;
+    }
 }
 
 TEST(EscapeXmlTextTest, ReplacesBytesXmlCannotCarry)
