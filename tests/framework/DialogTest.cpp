@@ -371,10 +371,7 @@ TEST(DialogTest, ContextMenuCommandsReachOnSysCommand)
     TestDialog dialog;
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                            dialog.mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(&dialog, &event);
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QMenu *menu = test::openContextMenu(dialog);
     ASSERT_NE(menu, nullptr);
     const QList<QAction *> actions = menu->actions();
     ASSERT_EQ(actions.size(), 2);

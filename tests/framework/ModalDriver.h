@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -24,6 +26,15 @@ inline void pressKey(QWidget &window, Qt::Key key)
 {
     QWidget *focus = QApplication::focusWidget();
     QTest::keyClick(focus && focus->window() == &window ? focus : &window, key);
+}
+
+// Right-clicks the window's background; answers the context menu that opened.
+inline QMenu *openContextMenu(QWidget &window)
+{
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 window.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&window, &rightClick);
+    return qobject_cast<QMenu *>(QApplication::activePopupWidget());
 }
 
 } // namespace stubsetup::test

@@ -295,10 +295,7 @@ TEST_F(InstallerDialogTest, AboutCommandAndUsageButtonOpenTheUsageDialog)
     test::whenModal([](QWidget &window) {
         EXPECT_TRUE(opensUsageDialog([&window] { click(window, Dlg::IDC_USAGE); }));
 
-        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                     window.mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(&window, &rightClick);
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QMenu *menu = test::openContextMenu(window);
         ASSERT_NE(menu, nullptr);
         const QList<QAction *> actions = menu->actions();
         ASSERT_EQ(actions.size(), 2);
