@@ -45,18 +45,21 @@ struct AsciiReplacement {
     std::size_t length;
 };
 
-constexpr std::array<AsciiReplacement, 0x80> asciiReplacements = [] {
+constexpr std::array<AsciiReplacement, 0x80> makeAsciiReplacements()
+{
     std::array<AsciiReplacement, 0x80> table{};
-    for (unsigned byte = 0; byte < table.size(); ++byte) {
-        const std::string_view entity = entityFor(static_cast<unsigned char>(byte));
-        AsciiReplacement &replacement = table[byte];
-        replacement.bytes[0] = static_cast<char>(byte);
+    for (std::size_t code = 0; code < table.size(); ++code) {
+        const std::string_view entity = entityFor(static_cast<unsigned char>(code));
+        AsciiReplacement &replacement = table[code];
+        replacement.bytes[0] = static_cast<char>(code);
         replacement.length = entity.empty() ? 1 : entity.size();
         for (std::size_t index = 0; index < entity.size(); ++index)
             replacement.bytes[index] = entity[index];
     }
     return table;
-}();
+}
+
+constexpr std::array<AsciiReplacement, 0x80> asciiReplacements = makeAsciiReplacements();
 
 struct Utf8Sequence {
     std::size_t length; // bytes covered, at least 1
@@ -239,7 +242,8 @@ private:
                 if (!handOver(flush))
                     m_stream.setstate(std::ios::badbit);
             } catch (...) {
-                markBadAfterThrow();
+                if (markBadAfterThrow())
+                    throw;
             }
         }
         m_line.clear();
@@ -254,16 +258,15 @@ private:
     }
 
     // As the stream's own functions do when their buffer throws: the stream
-    // turns bad, and the exception goes on only if the stream asks for it.
-    void markBadAfterThrow()
+    // turns bad; answers whether the stream asks for the exception to go on.
+    bool markBadAfterThrow()
     {
         try {
             m_stream.setstate(std::ios::badbit);
         } catch (const std::ios_base::failure &) {
             // The state is set before setstate throws.
         }
-        if (m_stream.exceptions() & std::ios::badbit)
-            throw;
+        return (m_stream.exceptions() & std::ios::badbit) != 0;
     }
 
     void lineEnd()
