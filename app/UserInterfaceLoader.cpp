@@ -3,7 +3,6 @@
 #include "app/platform/Process.h"
 
 #include <cstdlib>
-#include <utility>
 
 namespace stubsetup {
 namespace {
@@ -48,8 +47,7 @@ std::string ProgramCaption()
     return caption.empty() ? std::string("stubsetup") : caption;
 }
 
-LazyUserInterface::LazyUserInterface(std::string caption, std::ostream &errors)
-    : m_caption(std::move(caption)), m_fallback(errors)
+LazyUserInterface::LazyUserInterface(std::ostream &errors) : m_fallback(errors)
 {}
 
 void LazyUserInterface::showMessage(const std::string &text, MessageStyle style)
@@ -84,8 +82,9 @@ std::unique_ptr<UserInterface> LazyUserInterface::LoadModuleUserInterface()
                                         " cannot be loaded");
         return nullptr;
     }
-    // The module answers null when the display cannot be reached.
-    return std::unique_ptr<UserInterface>(create(m_caption.c_str()));
+    // The module answers null when the display cannot be reached. The caption
+    // is looked up only now: quiet runs never need it.
+    return std::unique_ptr<UserInterface>(create(ProgramCaption().c_str()));
 }
 
 } // namespace stubsetup

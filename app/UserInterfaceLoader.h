@@ -19,7 +19,7 @@ inline constexpr char kUserInterfaceModuleVariable[] = "STUBSETUP_GUI_MODULE";
 // error instead.
 class LazyUserInterface : public UserInterface {
 public:
-    LazyUserInterface(std::string caption, std::ostream &errors);
+    explicit LazyUserInterface(std::ostream &errors);
 
     void showMessage(const std::string &text, MessageStyle style) override;
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
@@ -28,7 +28,6 @@ private:
     UserInterface &Resolve();
     std::unique_ptr<UserInterface> LoadModuleUserInterface();
 
-    std::string m_caption;
     StandardErrorUserInterface m_fallback;
     std::unique_ptr<platform::SharedModule> m_module; // outlives m_loaded
     std::unique_ptr<UserInterface> m_loaded;

@@ -11,7 +11,7 @@ int main(int argc, char **argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (stubsetup::AnswerInformationRequest(arguments, std::cout))
         return 0;
-    stubsetup::LazyUserInterface userInterface(stubsetup::ProgramCaption(), std::cerr);
+    stubsetup::LazyUserInterface userInterface(std::cerr);
     stubsetup::CInstallerApp app(arguments, userInterface, std::cerr);
     return static_cast<int>(app.RunInstallation());
 }
