@@ -76,7 +76,9 @@ ModelNumber modelNumber(const std::string &text, long long low, long long high, 
     char *end = nullptr;
     errno = 0;
     const unsigned long long magnitude = std::strtoull(cursor, &end, 10);
-    if (errno == ERANGE || magnitude > (1ULL << 32))
+    // Like stream extraction, a magnitude beyond the 32-bit range never fits,
+    // not even under a minus sign that would wrap it.
+    if (errno == ERANGE || magnitude >= (1ULL << 32))
         return {};
     long long value = static_cast<long long>(magnitude);
     if (negative)
