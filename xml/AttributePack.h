@@ -1,5 +1,7 @@
 #pragma once
 
+#include "xml/Prefetch.h"
+
 #include <cstddef>
 #include <memory>
 #include <string_view>
@@ -24,6 +26,8 @@ public:
     void assign(Entry *first, Entry *last);
 
     std::size_t count() const;
+    // Starts loading the attributes' bytes ahead of a walk over them.
+    void prefetch() const { prefetchForReading(m_bytes.get()); }
 
     template <typename Visit> void forEach(Visit visit) const
     {

@@ -1,9 +1,11 @@
 #include "xml/XmlWriter.h"
 
+#include "xml/Prefetch.h"
 #include "xml/XmlElementAccess.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -37,13 +39,16 @@ constexpr std::string_view entityFor(unsigned char byte)
     }
 }
 
-// What each ASCII byte is written as: itself, its entity or U+FFFD, padded
-// to eight bytes so that escaping stores every one with a single move and no
-// branch on the byte's kind.
+// What each ASCII byte is written as: itself, its entity or U+FFFD, with its
+// length in the last of eight bytes. Escaping stores all eight with a single
+// move and no branch on the byte's kind; the bytes past the length are
+// overwritten by what follows. At eight bytes an entry, the table stays
+// within a few cache lines that the system calls between lines do not evict.
 struct AsciiReplacement {
-    char bytes[8];
-    std::size_t length;
+    char bytes[7];
+    unsigned char length;
 };
+static_assert(sizeof(AsciiReplacement) == 8);
 
 constexpr std::array<AsciiReplacement, 0x80> makeAsciiReplacements()
 {
@@ -52,7 +57,7 @@ constexpr std::array<AsciiReplacement, 0x80> makeAsciiReplacements()
         const std::string_view entity = entityFor(static_cast<unsigned char>(code));
         AsciiReplacement &replacement = table[code];
         replacement.bytes[0] = static_cast<char>(code);
-        replacement.length = entity.empty() ? 1 : entity.size();
+        replacement.length = static_cast<unsigned char>(entity.empty() ? 1 : entity.size());
         for (std::size_t index = 0; index < entity.size(); ++index)
             replacement.bytes[index] = entity[index];
     }
@@ -111,7 +116,39 @@ Utf8Sequence measureUtf8(std::string_view text, std::size_t pos)
 constexpr std::size_t sliceSize = 4096;
 constexpr std::size_t mostBytesPerInputByte = 6; // "&quot;"
 // The last ASCII byte's store covers all of its eight bytes.
-constexpr std::size_t storeSlack = sizeof(AsciiReplacement::bytes);
+constexpr std::size_t storeSlack = sizeof(AsciiReplacement);
+
+// Copies `size` bytes, which lie between one and two words, as the first
+// and the last word of them.
+template <typename Word> void copyOverlapping(char *to, const char *from, std::size_t size)
+{
+    Word head;
+    Word tail;
+    std::memcpy(&head, from, sizeof head);
+    std::memcpy(&tail, from + size - sizeof tail, sizeof tail);
+    std::memcpy(to, &head, sizeof head);
+    std::memcpy(to + size - sizeof tail, &tail, sizeof tail);
+}
+
+// Copies `size` bytes and answers the end of the copy. Up to sixteen bytes
+// take two overlapping moves at most: names, values and the pieces between
+// them are mostly that short, and the library's copy would cost a call and a
+// dispatch on the size for each.
+inline char *copyBytes(char *to, const char *from, std::size_t size)
+{
+    if (size > 16) {
+        std::memcpy(to, from, size);
+    } else if (size >= 8) {
+        copyOverlapping<std::uint64_t>(to, from, size);
+    } else if (size >= 4) {
+        copyOverlapping<std::uint32_t>(to, from, size);
+    } else if (size > 0) {
+        to[0] = from[0];
+        to[size / 2] = from[size / 2];
+        to[size - 1] = from[size - 1];
+    }
+    return to + size;
+}
 
 // A growing byte buffer that its writers fill through a raw pointer: the
 // writer's innermost steps then cost a store each, not a call.
@@ -131,7 +168,7 @@ public:
 
     void append(std::string_view piece)
     {
-        commit(std::copy(piece.begin(), piece.end(), reserve(piece.size())));
+        commit(copyBytes(reserve(piece.size()), piece.data(), piece.size()));
     }
     void append(char byte)
     {
@@ -162,6 +199,24 @@ private:
     char *m_limit = nullptr;
 };
 
+// Escapes the byte or UTF-8 sequence at `in` of `text` to `at`, and moves
+// both past it.
+inline void escapeOne(std::string_view text, const char *&in, char *&at)
+{
+    const auto byte = static_cast<unsigned char>(*in);
+    if (byte < 0x80) {
+        const AsciiReplacement &replacement = asciiReplacements[byte];
+        std::memcpy(at, &replacement, sizeof replacement);
+        at += replacement.length;
+        ++in;
+        return;
+    }
+    const Utf8Sequence sequence = measureUtf8(text, static_cast<std::size_t>(in - text.data()));
+    at = sequence.valid ? std::copy(in, in + sequence.length, at)
+                        : std::copy(replacementCharacter.begin(), replacementCharacter.end(), at);
+    in += sequence.length;
+}
+
 // Appends `text` to `out` with the escaping escapeXmlText describes.
 void appendEscaped(ByteBuffer &out, std::string_view text)
 {
@@ -171,22 +226,8 @@ void appendEscaped(ByteBuffer &out, std::string_view text)
         const char *const sliceEnd = in + std::min<std::size_t>(end - in, sliceSize);
         char *at = out.reserve(mostBytesPerInputByte * static_cast<std::size_t>(sliceEnd - in) +
                                storeSlack);
-        while (in < sliceEnd) {
-            const auto byte = static_cast<unsigned char>(*in);
-            if (byte < 0x80) {
-                const AsciiReplacement &replacement = asciiReplacements[byte];
-                std::memcpy(at, replacement.bytes, sizeof replacement.bytes);
-                at += replacement.length;
-                ++in;
-            } else {
-                const Utf8Sequence sequence =
-                    measureUtf8(text, static_cast<std::size_t>(in - text.data()));
-                at = sequence.valid
-                         ? std::copy(in, in + sequence.length, at)
-                         : std::copy(replacementCharacter.begin(), replacementCharacter.end(), at);
-                in += sequence.length;
-            }
-        }
+        while (in < sliceEnd)
+            escapeOne(text, in, at);
         out.commit(at);
     }
 }
@@ -210,11 +251,15 @@ class LineWriter {
 public:
     explicit LineWriter(std::ostream &stream) : m_stream(stream) {}
 
-    // Writes `element`; an ordinary element's last line has no line end, so
-    // it is sent here (not from a destructor, where a throwing stream would
-    // end the program).
+    // Writes `element` as one output operation under one sentry, as a
+    // stream's own output functions do; an ordinary element's last line has
+    // no line end, so it is sent here (not from a destructor, where a
+    // throwing stream would end the program).
     void whole(const XmlElement &element)
     {
+        const std::ostream::sentry ready(m_stream);
+        if (!ready)
+            return;
         this->element(element);
         send(false);
     }
@@ -231,13 +276,13 @@ private:
     void put(std::string_view piece) { m_line.append(piece); }
     void put(char byte) { m_line.append(byte); }
 
-    // Does what write, and with `flush` a flush after it, would do, under one
-    // sentry where those take one each: that and the calls saved are a good
-    // part of the writer's own time per line.
+    // Does what write, and with `flush` a flush after it, would do, without
+    // the sentry each of those takes: that and the calls saved are a good
+    // part of the writer's own time per line. Once the stream failed, the
+    // rest is dropped.
     void send(bool flush)
     {
-        const std::ostream::sentry ready(m_stream);
-        if (ready) {
+        if (m_stream.good()) {
             try {
                 if (!handOver(flush))
                     m_stream.setstate(std::ios::badbit);
@@ -283,12 +328,28 @@ private:
         put('\"');
     }
 
+    // The system call at each line end leaves time to fetch the next
+    // children's data, which a large tree would otherwise have the writer
+    // wait for at every line.
     template <typename Children> void children(const Children &children)
     {
-        for (const auto &child : children) {
-            element(*child);
+        const std::size_t count = children.size();
+        for (std::size_t index = 0; index < count; ++index) {
+            if (index + 2 < count)
+                prefetchForReading(&*children[index + 2]);
+            if (index + 1 < count)
+                prefetchMembers(*children[index + 1]);
+            element(*children[index]);
             lineEnd();
         }
+    }
+
+    static void prefetchMembers(const XmlElement &element)
+    {
+        if (!XmlElementAccess::hasPlainGetters(element))
+            return;
+        prefetchForReading(XmlElementAccess::text(element).data());
+        XmlElementAccess::attributes(element).prefetch();
     }
 
     void document(const XmlElement &document)

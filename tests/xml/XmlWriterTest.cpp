@@ -75,6 +75,23 @@ TEST(XmlWriterTest, EscapesAttributeValuesLikeText)
     EXPECT_EQ(toXml(element), "<e v=\"&quot;a&amp;b&apos;&lt;c&gt;" + fffd + "\"></e>");
 }
 
+// Names and values of every short length, and past it, are copied whole.
+TEST(XmlWriterTest, CopiesPiecesOfEveryLengthWhole)
+{
+    const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    for (std::size_t length = 1; length <= 40; ++length) {
+        const std::string name = letters.substr(0, length);
+        const std::string value = letters.substr(letters.size() - length);
+        XmlElement element(name);
+        element.setAttribute(name, value);
+        EXPECT_EQ(toXml(element), "<" + name + " " + name + "=\"" + value + "\"></" + name + ">")
+            << "length " << length;
+    }
+    XmlElement emptyValue("e");
+    emptyValue.setAttribute("a", "");
+    EXPECT_EQ(toXml(emptyValue), "<e a=\"\"></e>");
+}
+
 // Answers its getters its own way instead of from the members.
 class RenamedElement : public XmlElement {
 public:
@@ -164,6 +181,26 @@ TEST(XmlWriterTest, FailuresOfTheBufferFollowTheStreamsExceptionMask)
     throwingStream.exceptions(std::ios::badbit);
     EXPECT_THROW(writeXml(throwingStream, &element), DiskGone);
     EXPECT_TRUE(throwingStream.bad());
+}
+
+// Takes lines until its second flush fails.
+class FailsAtSecondFlush : public std::stringbuf {
+protected:
+    int sync() override { return ++m_flushes == 2 ? -1 : 0; }
+
+private:
+    int m_flushes = 0;
+};
+
+TEST(XmlWriterTest, HandsOverNothingAfterAFailedLine)
+{
+    XmlElement element("e");
+    for (const char *name : {"a", "b", "c"})
+        addElement(element, name);
+    FailsAtSecondFlush buffer;
+    std::ostream stream(&buffer);
+    EXPECT_TRUE(writeXml(stream, &element).bad());
+    EXPECT_EQ(buffer.str(), "<e>\n<a></a>\n");
 }
 
 TEST(EscapeXmlTextTest, ReplacesTheFiveSpecialsAndKeepsOtherAllowedText)
