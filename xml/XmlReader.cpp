@@ -177,7 +177,9 @@ void XmlReader::keepPendingText() noexcept
 
 void XmlReader::onStartElement(const char *name, const char **attributes)
 {
-    if (!AreWritableNames(name, attributes)) {
+    // The stack holds the document node under the open elements, so its size
+    // is the depth of the element that starts here.
+    if (!AreWritableNames(name, attributes) || m_elementStack.size() > maxDepth) {
         XML_StopParser(m_parser.get(), XML_FALSE);
         return;
     }

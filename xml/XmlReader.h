@@ -3,6 +3,7 @@
 #include "xml/AttributePack.h"
 #include "xml/XmlElement.h"
 
+#include <cstddef>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -27,8 +28,12 @@ public:
     // separator turns namespace processing off.
     bool prepare(const char *encoding, char namespaceSeparator);
     // A missing, unreadable or empty file answers `resultIfUnread`; otherwise
-    // true when the whole file is a well-formed document.
+    // true when the whole file is a well-formed document whose elements nest
+    // at most maxDepth deep.
     bool parseFile(const std::string &path, bool resultIfUnread);
+    // The tree's destruction and the writer recurse over its depth, so a file
+    // nested deeper would exhaust the stack; no settings file comes near it.
+    static constexpr std::size_t maxDepth = 1000;
     XmlElement *document() const { return m_document.get(); }
 
     // expat callbacks forward here. They never throw: running out of memory

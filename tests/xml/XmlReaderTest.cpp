@@ -80,6 +80,36 @@ TEST_F(XmlReaderTest, RefusesLatin1NamesThatUtf8CannotCarry)
     EXPECT_EQ(root()->getName(), "\xC3\xA9t\xC3\xA9");
 }
 
+std::string nested(std::size_t depth)
+{
+    std::string opened;
+    std::string closed;
+    for (std::size_t level = 0; level < depth; ++level) {
+        opened += "<e>";
+        closed += "</e>";
+    }
+    return opened + closed;
+}
+
+std::size_t depthOf(const XmlElement *element)
+{
+    std::size_t depth = 0;
+    for (; !element->getChildren().empty(); ++depth)
+        element = element->getChildren().front();
+    return depth;
+}
+
+// A million levels used to parse, then overflow the stack when the tree was
+// freed or written.
+TEST_F(XmlReaderTest, RefusesElementsNestedDeeperThanTheLimit)
+{
+    EXPECT_TRUE(parse(nested(XmlReader::maxDepth)));
+    EXPECT_EQ(depthOf(m_reader.document()), XmlReader::maxDepth);
+    EXPECT_FALSE(parse(nested(XmlReader::maxDepth + 1)));
+    EXPECT_EQ(depthOf(m_reader.document()), XmlReader::maxDepth);
+    EXPECT_FALSE(parse(nested(1000000)));
+}
+
 TEST_F(XmlReaderTest, UnclosedElementFailsAndKeepsWhatWasOpened)
 {
     EXPECT_FALSE(parse("<a><b>text</b><c>more &amp; tail"));
