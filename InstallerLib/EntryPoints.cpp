@@ -1,29 +1,50 @@
 // The C boundary: no exception may cross it, so each entry point is one
-// try/catch around its C++ counterpart.
+// try/catch around its C++ counterpart. A 0 always comes with errno set.
 
 #include "stubsetup/InstallerLib.h"
 
 #include "InstallerLib/Environment.h"
+#include "InstallerLib/ErrorReason.h"
 #include "InstallerLib/InstallerReport.h"
+
+#include <cerrno>
+#include <new>
+
+namespace {
+
+int Failed(int reason)
+{
+    errno = reason != 0 ? reason : EIO;
+    return 0;
+}
+
+// Answers 1 or 0 for `call`, whatever it throws.
+template <typename Call> int AtBoundary(Call call)
+{
+    try {
+        errno = 0;
+        return call() ? 1 : Failed(errno);
+    } catch (const stubsetup::ErrorReason &error) {
+        return Failed(error.reason());
+    } catch (const std::bad_alloc &) {
+        return Failed(ENOMEM);
+    } catch (...) {
+        return Failed(errno);
+    }
+}
+
+} // namespace
 
 extern "C" {
 
 INSTALLERLIB_EXPORT int GetAppInstallPath(uint32_t *size, char *buffer)
 {
-    try {
-        return stubsetup::CopyAppInstallPath(size, buffer) ? 1 : 0;
-    } catch (...) {
-        return 0;
-    }
+    return AtBoundary([=] { return stubsetup::CopyAppInstallPath(size, buffer); });
 }
 
 INSTALLERLIB_EXPORT int SetInstallerExitInfo(int32_t returnCode, const char *message)
 {
-    try {
-        return stubsetup::WriteInstallerExitInfo(returnCode, message) ? 1 : 0;
-    } catch (...) {
-        return 0;
-    }
+    return AtBoundary([=] { return stubsetup::WriteInstallerExitInfo(returnCode, message); });
 }
 
 } // extern "C"

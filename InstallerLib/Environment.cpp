@@ -2,6 +2,7 @@
 
 #include "InstallerLib/platform/Environment.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace stubsetup {
@@ -13,16 +14,21 @@ bool ReadEnvironmentVariable(const std::string &name, std::string &value)
 
 bool CopyAppInstallPath(std::uint32_t *size, char *buffer)
 {
-    if (size == nullptr)
+    if (size == nullptr) {
+        errno = EINVAL;
         return false;
+    }
     const std::uint64_t capacity = *size;
     *size = 0;
     std::string path;
-    if (!ReadEnvironmentVariable(kAppInstallPathVariable, path))
+    if (!ReadEnvironmentVariable(kAppInstallPathVariable, path)) {
+        errno = ENOENT;
         return false;
+    }
     const std::uint64_t needed = std::uint64_t{path.size()} + 1;
     if (buffer == nullptr || needed > capacity) {
         *size = static_cast<std::uint32_t>(needed);
+        errno = ERANGE;
         return false;
     }
     std::memcpy(buffer, path.c_str(), path.size() + 1);

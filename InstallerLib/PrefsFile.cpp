@@ -1,5 +1,6 @@
 #include "InstallerLib/PrefsFile.h"
 
+#include "InstallerLib/ErrorReason.h"
 #include "InstallerLib/platform/FileSystem.h"
 #include "common/ConvertValue.h"
 #include "xml/XmlElementSet.h"
@@ -22,11 +23,23 @@ XmlElement *FirstChildNamed(XmlElement *parent, const std::string &name)
 }
 
 // Directories, FIFOs and devices are no settings files; a FIFO would even
-// block the read.
+// block the read. A path that cannot be examined is not taken for missing.
 bool IsLoadable(const std::string &path)
 {
-    const platform::PathKind kind = platform::GetPathKind(path);
-    return kind == platform::PathKind::Missing || kind == platform::PathKind::RegularFile;
+    switch (platform::GetPathKind(path)) {
+    case platform::PathKind::Missing:
+    case platform::PathKind::RegularFile:
+        return true;
+    case platform::PathKind::Unreadable:
+        return false;
+    case platform::PathKind::Directory:
+        errno = EISDIR;
+        return false;
+    case platform::PathKind::Other:
+        errno = EINVAL;
+        return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -48,15 +61,15 @@ void PrefsFile::load(const std::string &path)
     if (!m_reader.prepare(nullptr, '\0'))
         throw std::bad_alloc();
     if (path.empty())
-        throw std::runtime_error(kNoPathMessage);
+        throw ErrorWithReason<std::runtime_error>(kNoPathMessage, ENOENT);
     if (!IsLoadable(path) || !m_reader.parseFile(path, true))
-        throw std::invalid_argument(kParseFailureMessage);
+        throw ErrorWithReason<std::invalid_argument>(kParseFailureMessage);
     XmlElement *document = m_reader.document();
     XmlElement *settings = FirstChildNamed(document, m_rootName);
     // A file holding another top-level element is not ours; adding ours
     // beside it would write a document that no parser accepts.
     if (settings == nullptr && !document->getChildren().empty())
-        throw std::invalid_argument(kParseFailureMessage);
+        throw ErrorWithReason<std::invalid_argument>(kParseFailureMessage, EBADMSG);
     if (settings == nullptr) {
         auto created = std::make_unique<XmlElement>(m_rootName);
         settings = created.get();
@@ -98,21 +111,29 @@ bool PrefsFile::getString(const std::string &name, std::string &value,
     return true;
 }
 
-bool PrefsFile::setInt(const std::string &name, std::int32_t value)
+bool PrefsFile::assignInt(const std::string &name, std::int32_t value)
 {
     std::string text;
-    if (!convertValue(value, text))
-        return false;
-    return setString(name, text);
+    return convertValue(value, text) && assignString(name, text);
 }
 
-bool PrefsFile::setString(const std::string &name, const std::string &value)
+bool PrefsFile::assignString(const std::string &name, const std::string &value)
 {
     XmlElement *element = findValueElement(name, true);
     if (element == nullptr)
         return false;
     element->setText(value);
-    return save();
+    return true;
+}
+
+bool PrefsFile::setInt(const std::string &name, std::int32_t value)
+{
+    return assignInt(name, value) && save();
+}
+
+bool PrefsFile::setString(const std::string &name, const std::string &value)
+{
+    return assignString(name, value) && save();
 }
 
 bool PrefsFile::save()
@@ -133,6 +154,16 @@ template <> bool PrefValue<std::int32_t>::get(std::int32_t &value) const
 template <> bool PrefValue<std::int32_t>::set(std::int32_t value)
 {
     return m_store->setInt(m_name, value);
+}
+
+template <> bool PrefValue<std::int32_t>::assign(const std::int32_t &value)
+{
+    return m_store->assignInt(m_name, value);
+}
+
+template <> bool PrefValue<std::string>::assign(const std::string &value)
+{
+    return m_store->assignString(m_name, value);
 }
 
 template <> bool PrefValue<std::string>::get(std::string &value) const

@@ -30,12 +30,17 @@ public:
     // the text is not wholly an integer.
     bool getInt(const std::string &name, std::int32_t &value, std::int32_t defaultValue);
     bool getString(const std::string &name, std::string &value, const std::string &defaultValue);
-    // Store the value (creating its element at the end if needed) and save.
+    // Put the value into the tree only (creating its element at the end if
+    // needed), so that several values can reach the file in one save. False
+    // when nothing was loaded.
+    bool assignInt(const std::string &name, std::int32_t value);
+    bool assignString(const std::string &name, const std::string &value);
+    // Assign the value and save.
     // False when nothing was loaded or the save failed.
     bool setInt(const std::string &name, std::int32_t value);
     bool setString(const std::string &name, const std::string &value);
     // Replaces the file with the whole document; the previous file stays intact
-    // when this fails.
+    // when this fails, and errno tells why.
     bool save();
 
 private:
@@ -56,6 +61,8 @@ public:
     virtual ~PrefValue() = default;
     virtual bool get(Value &value) const;
     virtual bool set(Value value);
+    // Into the store's tree only; the store's save writes it.
+    bool assign(const Value &value);
     virtual bool isDefault(const Value &value) const { return value == m_default; }
 
 private:
@@ -69,7 +76,9 @@ using StringPrefValue = PrefValue<std::string>;
 
 template <> bool PrefValue<std::int32_t>::get(std::int32_t &value) const;
 template <> bool PrefValue<std::int32_t>::set(std::int32_t value);
+template <> bool PrefValue<std::int32_t>::assign(const std::int32_t &value);
 template <> bool PrefValue<std::string>::get(std::string &value) const;
+template <> bool PrefValue<std::string>::assign(const std::string &value);
 template <> bool PrefValue<std::string>::set(std::string value);
 
 } // namespace stubsetup

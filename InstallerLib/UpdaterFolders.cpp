@@ -4,6 +4,7 @@
 #include "InstallerLib/platform/KnownFolders.h"
 
 #include <array>
+#include <cerrno>
 
 namespace stubsetup {
 namespace {
@@ -56,8 +57,14 @@ bool CreateTree(const std::string &path, unsigned int mode)
 bool LocateFolder(KnownFolder folder, std::string &path)
 {
     std::string located;
-    if (!platform::LocateKnownFolder(folder, located) || located.size() >= kFolderBufferSize)
+    if (!platform::LocateKnownFolder(folder, located)) {
+        errno = ENOENT;
         return false;
+    }
+    if (located.size() >= kFolderBufferSize) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
     path = located;
     return true;
 }
@@ -108,6 +115,15 @@ bool GetUpdaterFolder(std::string &path)
             return false;
     }
     path = folder;
+    return true;
+}
+
+bool LocateUpdaterFolder(std::string &path)
+{
+    std::string folder;
+    if (!GetSpecialFolder(kUpdaterBaseFolder, folder, false))
+        return false;
+    path = JoinPath(JoinPath(folder, kCorvaneFolderName), kUpdaterFolderName);
     return true;
 }
 

@@ -39,6 +39,8 @@ bool GetSpecialFolder(int kind, std::string &path, bool create);
 bool GetTempFolder(std::string &path, bool create);
 // <user data>/Corvane/Updater, created level by level.
 bool GetUpdaterFolder(std::string &path);
+// The same path, nothing created; false when the user data folder is unknown.
+bool LocateUpdaterFolder(std::string &path);
 
 // `first`, a '/' unless it already ends with one, then `second` unchanged.
 // An empty `first` gives `second`, so a relative name never turns absolute.

@@ -1,12 +1,16 @@
 #include "app/CInstallerApp.h"
 
 #include "app/StandardErrorUserInterface.h"
-#include "app/platform/FileSystem.h"
 #include "app/platform/Process.h"
 
+#include "InstallerLib/Environment.h"
+#include "InstallerLib/InstallerReport.h"
 #include "InstallerLib/UpdaterFolders.h"
+#include "InstallerLib/platform/FileSystem.h"
 #include <stubsetup/InstallerLib.h>
 
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 namespace stubsetup {
@@ -25,6 +29,22 @@ constexpr char kExitInfoMessage[] = "Unable to set installer exit information!";
 // Twice the platform path limit, as the install-path buffer always was: a
 // longer install path counts as missing.
 constexpr std::size_t kInstallPathBufferSize = 2 * kPathLimit;
+
+std::string SystemReason(int error)
+{
+    return std::strerror(error);
+}
+
+// Why the update manager's variable gave no usable value.
+std::string VariableProblem(const char *variable, int error)
+{
+    std::string value;
+    if (!ReadEnvironmentVariable(variable, value))
+        return std::string(variable) + " is not set";
+    if (value.empty())
+        return std::string(variable) + " is empty";
+    return std::string(variable) + ": " + SystemReason(error);
+}
 
 std::string JoinLines(const std::vector<std::string> &lines)
 {
@@ -89,8 +109,11 @@ RunResult CInstallerApp::RunInstallation()
     dialog.m_nSleepSeconds = options.sleepSeconds;
     dialog.m_nReturnCode = returnCode;
 
-    const std::string installDirectory = FindInstallDirectory(options.appDir);
+    std::string whyNoInstallDirectory;
+    const std::string installDirectory =
+        FindInstallDirectory(options.appDir, whyNoInstallDirectory);
     if (installDirectory.empty()) {
+        Diagnose("cannot find the install directory", whyNoInstallDirectory);
         m_userInterface.showMessage(kNoInstallDirectoryMessage, MessageStyle::Plain);
         return RunResult::NoInstallDirectory;
     }
@@ -105,12 +128,14 @@ RunResult CInstallerApp::RunInstallation()
         return RunResult::DialogNotConfirmed;
 
     if (!extractPath.empty() && !WriteCustomFile(extractPath, options.extractContents)) {
+        Diagnose("cannot write the custom file", extractPath + ": " + SystemReason(errno));
         if (!options.quiet)
             m_userInterface.showMessage(kCustomFileMessage, MessageStyle::Exclamation);
         return RunResult::CustomFileNotWritten;
     }
 
     if (SetInstallerExitInfo(dialog.m_nReturnCode, dialog.m_strMessage.c_str()) == 0) {
+        Diagnose("cannot store the installer report", WhyReportNotStored(errno));
         if (!options.quiet)
             m_userInterface.showMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
         return RunResult::ExitInfoNotStored;
@@ -118,37 +143,69 @@ RunResult CInstallerApp::RunInstallation()
     return RunResult::ReportStored;
 }
 
-std::string CInstallerApp::FindInstallDirectory(const std::string &appDir) const
+std::string CInstallerApp::FindInstallDirectory(const std::string &appDir,
+                                                std::string &whyMissing) const
 {
     if (!appDir.empty())
         return appDir;
     std::vector<char> buffer(kInstallPathBufferSize);
     auto size = static_cast<std::uint32_t>(buffer.size());
-    if (GetAppInstallPath(&size, buffer.data()) == 0)
+    if (GetAppInstallPath(&size, buffer.data()) == 0) {
+        const int error = errno;
+        whyMissing = error == ERANGE ? std::string(kAppInstallPathVariable) + " is longer than " +
+                                           std::to_string(buffer.size() - 1) + " bytes"
+                                     : VariableProblem(kAppInstallPathVariable, error);
         return {};
+    }
+    if (size == 0)
+        whyMissing = VariableProblem(kAppInstallPathVariable, 0);
     return std::string(buffer.data(), size);
+}
+
+std::string CInstallerApp::WhyReportNotStored(int error) const
+{
+    std::string appId;
+    if (!ReadEnvironmentVariable(kAppIdVariable, appId) || appId.empty())
+        return VariableProblem(kAppIdVariable, error);
+    if (!IsAcceptableAppId(appId))
+        return std::string(kAppIdVariable) + " " + appId +
+               ": not a name inside the report folder (absolute, or a . or .. component)";
+    const std::string reportPath = InstallerReportPath(appId);
+    if (reportPath.empty())
+        return "no folder for user data: neither XDG_DATA_HOME nor HOME is set";
+    return reportPath + ": " + SystemReason(error);
+}
+
+void CInstallerApp::Diagnose(const std::string &what, const std::string &why)
+{
+    m_errors << kDiagnosticPrefix << what << ": " << why << '\n' << std::flush;
 }
 
 bool CInstallerApp::ConfirmInDialog(InstallerDialogValues &dialog)
 {
     const DialogResult result = m_userInterface.runProgressDialog(dialog);
     if (result.outcome == DialogOutcome::Unavailable)
-        m_errors << kDiagnosticPrefix << "cannot open the progress dialog: " << result.reason
-                 << '\n'
-                 << std::flush;
+        Diagnose("cannot open the progress dialog", result.reason);
+    else if (result.outcome == DialogOutcome::Cancelled)
+        Diagnose("installation cancelled", "the progress dialog was closed without OK");
     return result.outcome == DialogOutcome::Ok;
 }
 
 void CInstallerApp::DumpEnvironment()
 {
-    // A viewer is only worth starting on a complete file.
-    if (platform::WriteWholeFile(kEnvironmentFileName, JoinLines(platform::EnvironmentEntries())))
+    // A viewer is only worth starting on a complete file. The dump holds
+    // every secret of the environment, so only its owner may read it.
+    if (platform::ReplaceWithPrivateFile(kEnvironmentFileName,
+                                         JoinLines(platform::EnvironmentEntries())))
         platform::StartDetached({kViewerProgram, kEnvironmentFileName});
 }
 
 bool CInstallerApp::WriteCustomFile(const std::string &path, const std::string &contents)
 {
-    return platform::WriteWholeFile(path, contents);
+    return platform::ReplaceFileContent(path, [&contents](std::ostream &stream) {
+        return static_cast<bool>(
+            stream.write(contents.data(), static_cast<std::streamsize>(contents.size())));
+    });
 }
 
 } // namespace stubsetup

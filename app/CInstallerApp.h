@@ -24,26 +24,30 @@ enum class RunResult {
 // directory, progress dialog unless quiet, custom file, installer report.
 class CInstallerApp {
 public:
-    // `arguments` excludes the program name. Diagnostics that are not the
-    // installer's own messages (why no dialog could be shown) go to `errors`.
+    // `arguments` excludes the program name. Every failing run says why in
+    // one line on `errors`, besides the installer's own messages.
     CInstallerApp(const std::vector<std::string> &arguments, UserInterface &userInterface,
                   std::ostream &errors);
 
     RunResult RunInstallation();
 
     // Writes the process environment to "env.txt" in the current directory
-    // and opens it in the desktop's viewer without waiting for it.
+    // (mode 0600, replacing whatever is there, never through a link) and
+    // opens it in the desktop's viewer without waiting for it. A dump that
+    // fails is skipped and leaves the old file.
     void DumpEnvironment();
 
-    // Creates (or truncates) the file at `path` with exactly `contents`.
-    // False when it cannot be opened or written completely; a partly written
-    // file is removed.
+    // Puts exactly `contents` into the file at `path`, replacing it whole or
+    // not at all: false, errno set and the old file as it was on failure.
     bool WriteCustomFile(const std::string &path, const std::string &contents);
 
 private:
     struct RunOptions;
     RunOptions ReadOptions() const;
-    std::string FindInstallDirectory(const std::string &appDir) const;
+    std::string FindInstallDirectory(const std::string &appDir, std::string &whyMissing) const;
+    std::string WhyReportNotStored(int error) const;
+    // One line on standard error: "stubsetup: <what>: <why>".
+    void Diagnose(const std::string &what, const std::string &why);
     bool ConfirmInDialog(InstallerDialogValues &dialog);
 
     CInstallerCommandLineInfo m_cmdInfo;

@@ -1,6 +1,7 @@
 #include "app/CInstallerApp.h"
 #include "app/InformationRequest.h"
 #include "app/UserInterfaceLoader.h"
+#include "app/platform/Process.h"
 
 #include <clocale>
 #include <iostream>
@@ -8,6 +9,7 @@
 int main(int argc, char **argv)
 {
     std::setlocale(LC_ALL, "");
+    stubsetup::platform::PrepareSignalHandling();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (stubsetup::AnswerInformationRequest(arguments, std::cout))
         return 0;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <locale>
 #include <sstream>
 #include <string>
 #include <type_traits>
@@ -115,7 +116,9 @@ inline const std::string &toText(const std::string &source)
 
 template <typename Source> std::string toText(const Source &source)
 {
+    // Plain digits whatever global locale a program that links us has set.
     std::ostringstream stream;
+    stream.imbue(std::locale::classic());
     stream << source;
     return stream.str();
 }

@@ -4,7 +4,9 @@
 
 #include <expat.h>
 
-#include <fstream>
+#include "common/platform/FileDescriptor.h"
+
+#include <cerrno>
 
 namespace stubsetup {
 namespace {
@@ -120,38 +122,39 @@ bool XmlReader::parseFile(const std::string &path, bool resultIfUnread)
 {
     if (!m_parser)
         return false;
-    std::ifstream file;
-    file.rdbuf()->pubsetbuf(nullptr, 0); // unbuffered: pieces go straight into expat's buffer
-    file.open(path, std::ios::binary | std::ios::ate);
+    // Only a file that is not there is unread; one that is there but cannot
+    // be opened or read is a failure, or the caller would take it for new.
+    const platform::FileDescriptor file = platform::OpenForReading(path);
     if (!file)
+        return (errno == ENOENT || errno == ENOTDIR) && resultIfUnread;
+    const long long size = platform::FileSize(file.get());
+    if (size < 0)
+        return false;
+    if (size == 0)
         return resultIfUnread;
-    const std::streamoff size = file.tellg();
-    if (size <= 0)
-        return resultIfUnread;
-    file.seekg(0);
-    const bool status = feedFile(file, resultIfUnread);
+    const bool status = feedFile(file.get());
     keepPendingText();
     return status;
 }
 
-bool XmlReader::feedFile(std::ifstream &file, bool resultIfUnread)
+bool XmlReader::feedFile(int file)
 {
-    bool status = true;
-    for (bool firstPiece = true; file && status; firstPiece = false) {
+    for (bool last = false; !last;) {
         void *buffer = XML_GetBuffer(m_parser.get(), pieceSize);
-        if (!buffer)
+        if (!buffer) {
+            errno = ENOMEM;
             return false;
-        file.read(static_cast<char *>(buffer), pieceSize);
-        const auto length = static_cast<int>(file.gcount());
-        // A folder opens and reports a size but yields nothing: unreadable.
-        if (firstPiece && length == 0)
-            return resultIfUnread;
-        if (file.bad())
+        }
+        const long long length = platform::ReadFull(file, static_cast<char *>(buffer), pieceSize);
+        if (length < 0)
             return false;
-        const bool last = length < pieceSize;
-        status = XML_ParseBuffer(m_parser.get(), length, last) == XML_STATUS_OK;
+        last = length < pieceSize;
+        if (XML_ParseBuffer(m_parser.get(), static_cast<int>(length), last) != XML_STATUS_OK) {
+            errno = XML_GetErrorCode(m_parser.get()) == XML_ERROR_NO_MEMORY ? ENOMEM : EBADMSG;
+            return false;
+        }
     }
-    return status;
+    return true;
 }
 
 // Hands the collected text to the element it belongs to: the top of the

@@ -27,9 +27,11 @@ public:
     // Starts a fresh parse. A null encoding lets the parser detect it; a zero
     // separator turns namespace processing off.
     bool prepare(const char *encoding, char namespaceSeparator);
-    // A missing, unreadable or empty file answers `resultIfUnread`; otherwise
-    // true when the whole file is a well-formed document whose elements nest
-    // at most maxDepth deep.
+    // A missing or empty file answers `resultIfUnread`; otherwise true when
+    // the whole file could be read and is a well-formed document whose
+    // elements nest at most maxDepth deep. On failure errno tells why: the
+    // open or read error, ENOMEM, or EBADMSG for a document that is not
+    // well-formed.
     bool parseFile(const std::string &path, bool resultIfUnread);
     // The tree's destruction and the writer recurse over its depth, so a file
     // nested deeper would exhaust the stack; no settings file comes near it.
@@ -48,7 +50,7 @@ private:
         void operator()(XML_ParserStruct *parser) const;
     };
 
-    bool feedFile(std::ifstream &file, bool resultIfUnread);
+    bool feedFile(int file);
     void flushText();
     void keepPendingText() noexcept;
 

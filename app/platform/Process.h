@@ -16,6 +16,12 @@ void StartDetached(const std::vector<std::string> &command);
 // Absolute path of the running program's file; empty when it cannot be found.
 std::string OwnExecutablePath();
 
+// Ignores SIGPIPE and SIGXFSZ, so that a closed pipe or a file-size limit
+// fails the write in question instead of killing the run midway; SIGTERM,
+// SIGHUP and SIGINT (unless ignored already) still end the process as
+// usual, but first remove the temporary file of a save in progress.
+void PrepareSignalHandling();
+
 // Whether the environment names a display a graphical toolkit could reach.
 bool DisplayAvailable();
 

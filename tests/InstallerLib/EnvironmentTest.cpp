@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <string>
 
 namespace stubsetup {
@@ -56,6 +57,9 @@ TEST_P(GetAppInstallPathTable, AnswersSizeAndCopiesOnlyWhatFits)
 
     EXPECT_EQ(GetAppInstallPath(&size, param.nullBuffer ? nullptr : buffer.data()),
               param.expectedResult);
+    if (param.expectedResult == 0) {
+        EXPECT_EQ(errno, param.value ? ERANGE : ENOENT);
+    }
     EXPECT_EQ(size, param.expectedSize);
     const std::string copied = param.expectedResult == 1 ? std::string(param.value) + '\0' : "";
     EXPECT_EQ(std::string(buffer.data(), copied.size()), copied);

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <locale>
 #include <stdexcept>
 
 namespace stubsetup {
@@ -79,8 +81,10 @@ TEST_F(InstallerReportTest, CreatesNothingWithoutAnAppId)
 {
     home().environment().unset(kAppIdVariable);
     EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_EQ(errno, EINVAL);
     home().environment().set(kAppIdVariable, "");
     EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_EQ(errno, EINVAL);
     EXPECT_TRUE(test::FolderEntries(home().home()).empty());
 }
 
@@ -89,11 +93,13 @@ TEST_F(InstallerReportTest, LeavesAnUnreadableReportAlone)
     std::filesystem::create_directories(installFolder());
     test::WriteFile(reportPath(), "not a report");
     EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_EQ(errno, EBADMSG);
     EXPECT_EQ(ReadFile(reportPath()), "not a report");
 
     std::filesystem::remove(reportPath());
     std::filesystem::create_directory(reportPath());
     EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_EQ(errno, EISDIR);
     EXPECT_TRUE(std::filesystem::is_empty(reportPath()));
 }
 
@@ -108,6 +114,22 @@ TEST_F(InstallerReportTest, ReportsAnInstallFolderThatCannotBeMade)
         EXPECT_STREQ(error.what(), "Unable to installer report location");
     }
     EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_EQ(errno, ENOENT);
+}
+
+// A C++ installer that links us may set a global locale that groups digits.
+TEST_F(InstallerReportTest, WritesPlainDigitsWhateverTheGlobalLocale)
+{
+    struct Grouping : std::numpunct<char> {
+        char do_thousands_sep() const override { return ','; }
+        std::string do_grouping() const override { return "\3"; }
+    };
+    const std::locale previous =
+        std::locale::global(std::locale(std::locale::classic(), new Grouping));
+    const int stored = SetInstallerExitInfo(1234567, "");
+    std::locale::global(previous);
+    EXPECT_EQ(stored, 1);
+    EXPECT_EQ(ReadFile(reportPath()), Report("1234567", ""));
 }
 
 } // namespace

@@ -24,11 +24,18 @@ std::vector<char *> PointersTo(const std::vector<std::string> &words)
                             int err)
 {
     dup2(out, STDOUT_FILENO);
+    int closedPipe[2];
+    if (run.closedStandardError && pipe(closedPipe) == 0) {
+        close(closedPipe[0]);
+        err = closedPipe[1];
+    }
     dup2(err, STDERR_FILENO);
+    // The program meets the signal dispositions a shell would give it.
+    for (const int signal : {SIGPIPE, SIGXFSZ})
+        std::signal(signal, SIG_DFL);
     if (!run.workingDirectory.empty() && chdir(run.workingDirectory.c_str()) != 0)
         _exit(126);
     if (run.fileSizeLimit >= 0) {
-        signal(SIGXFSZ, SIG_IGN);
         const auto bytes = static_cast<rlim_t>(run.fileSizeLimit);
         const rlimit limit{bytes, bytes};
         setrlimit(RLIMIT_FSIZE, &limit);
@@ -67,7 +74,8 @@ ChildResult RunChild(const ChildRun &run)
         ExecChild(run, argv.data(), envp.data(), out, err);
     int status = 0;
     waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBack(out), ReadBack(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            WIFSIGNALED(status) ? WTERMSIG(status) : 0, ReadBack(out), ReadBack(err)};
 }
 
 std::vector<std::string> WithSanitizerSettings(std::vector<std::string> environment)

@@ -8,13 +8,15 @@ namespace stubsetup::test {
 struct ChildRun {
     std::vector<std::string> command; // program path first
     std::vector<std::string> environment;
-    std::string workingDirectory; // empty: the test's own
-    long fileSizeLimit = -1;      // bytes; writes beyond fail instead of signalling
-    bool asNobody = false;        // root drops to uid and gid 65534 first
+    std::string workingDirectory;     // empty: the test's own
+    long fileSizeLimit = -1;          // bytes; the program must cope with SIGXFSZ itself
+    bool asNobody = false;            // root drops to uid and gid 65534 first
+    bool closedStandardError = false; // a pipe nobody reads: writes raise SIGPIPE
 };
 
 struct ChildResult {
     int exitStatus = -1; // -1 when killed by a signal
+    int killedBy = 0;    // the signal that ended it, if one did
     std::string out;
     std::string err;
 };

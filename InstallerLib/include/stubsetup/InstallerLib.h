@@ -10,7 +10,8 @@
  * (~/.local/share/... when XDG_DATA_HOME is unset).
  *
  * Both functions answer 1 on success and 0 on failure, never throw, keep no
- * state between calls and may be called from C or C++.
+ * state between calls and may be called from C or C++. Neither prints
+ * anything: when one answers 0, errno tells the reason (see each function).
  */
 #ifndef STUBSETUP_INSTALLERLIB_H
 #define STUBSETUP_INSTALLERLIB_H
@@ -36,6 +37,9 @@ extern "C" {
  *   - buffer null or capacity below length + 1: *size is length + 1 (the
  *     bytes needed), buffer untouched.
  * Never writes more than the capacity given in *size.
+ * errno on 0: ENOENT  the variable is not set;
+ *             ERANGE  buffer null or too small (*size tells what is needed);
+ *             ENOMEM  memory ran out.
  */
 INSTALLERLIB_EXPORT int GetAppInstallPath(uint32_t *size, char *buffer);
 
@@ -50,10 +54,22 @@ INSTALLERLIB_EXPORT int GetAppInstallPath(uint32_t *size, char *buffer);
  * message     zero-terminated text in the locale's character set, or null
  *             (same as empty); it is stored as UTF-8. The caller keeps it.
  *
- * Returns 1 when both values were written, 0 otherwise (ORL_APP_ID unset or
- * empty, folders that cannot be created, an existing report that is not a
- * readable report, a file that cannot be written). A failed write never
- * leaves a truncated report: the previous file stays as it was.
+ * ORL_APP_ID names the report file inside the report folder; it may name a
+ * file in an existing sub-folder of it ("tools/Demo"), but it must not be
+ * absolute or have a "." or ".." component.
+ *
+ * Returns 1 when both values were written, in one save. Returns 0 when
+ * nothing was written: the previous report, if any, stays byte for byte as it
+ * was (only a report in a folder that refuses new files is rewritten in
+ * place, and a failure midway then leaves it damaged). errno tells why:
+ *   EINVAL   ORL_APP_ID not set, empty, absolute, or with "." or "..";
+ *   ENOENT   no folder for user data (neither XDG_DATA_HOME nor HOME set),
+ *            or a sub-folder named by the id is missing;
+ *   EBADMSG  the existing report is not a well-formed installer report;
+ *   ENOMEM   memory ran out;
+ *   otherwise the reason of the failed system call (EACCES, ENOSPC, EIO,
+ *   EMFILE, EFBIG ...) on the report or its folders.
+ * An existing report that cannot be read is never replaced by a new one.
  */
 INSTALLERLIB_EXPORT int SetInstallerExitInfo(int32_t returnCode, const char *message);
 

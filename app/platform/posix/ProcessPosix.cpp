@@ -1,6 +1,9 @@
 #include "app/platform/Process.h"
 
+#include "InstallerLib/platform/FileSystem.h"
+
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <limits.h>
@@ -27,6 +30,24 @@ void WaitForChild(pid_t child)
 {
     while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
+}
+
+constexpr int kWriteSignals[] = {SIGPIPE, SIGXFSZ};
+constexpr int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+// The handler runs once (SA_RESETHAND): raising the signal again then ends
+// the process with the signal's own status.
+extern "C" void RemoveDebrisAndEnd(int signal)
+{
+    RemovePendingTemporaryFile();
+    raise(signal);
+}
+
+// A viewer must not inherit our ignored write signals.
+void RestoreWriteSignals()
+{
+    for (const int signal : kWriteSignals)
+        std::signal(signal, SIG_DFL);
 }
 
 bool IsSetAndNotEmpty(const char *name)
@@ -63,6 +84,7 @@ void StartDetached(const std::vector<std::string> &command)
     if (intermediate == 0) {
         setsid();
         if (fork() == 0) {
+            RestoreWriteSignals();
             RedirectStandardStreamsToNull();
             execvp(argv[0], argv.data());
         }
@@ -78,6 +100,21 @@ std::string OwnExecutablePath()
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path)
         return {};
     return std::string(path, static_cast<std::size_t>(length));
+}
+
+void PrepareSignalHandling()
+{
+    for (const int signal : kWriteSignals)
+        std::signal(signal, SIG_IGN);
+    struct sigaction action {};
+    action.sa_handler = RemoveDebrisAndEnd;
+    action.sa_flags = SA_RESETHAND | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : kEndingSignals) {
+        struct sigaction previous {};
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
 }
 
 bool DisplayAvailable()

@@ -1,0 +1,149 @@
+#pragma once
+
+// The program as the update manager sees it: started with a controlled
+// environment, judged by its exit status, its output and the files it leaves.
+#include "ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+namespace stubsetup::test {
+
+namespace fs = std::filesystem;
+
+inline constexpr char kFatalLine[] =
+    "stubsetup: Unable to get application installation directory.  Fatal error\n";
+inline constexpr char kNoDialogLine[] = "stubsetup: cannot open the progress dialog: no display\n";
+
+inline std::string ReadFile(const std::string &path)
+{
+    std::ostringstream contents;
+    contents << std::ifstream(path, std::ios::binary).rdbuf();
+    return contents.str();
+}
+
+inline void WriteFile(const std::string &path, const std::string &contents)
+{
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+inline std::set<std::string> FolderEntries(const std::string &folder)
+{
+    std::set<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+inline std::string Report(int returnCode, const std::string &message,
+                          const std::string &before = "")
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n" + before +
+           "<ReturnCode>" + std::to_string(returnCode) + "</ReturnCode>\n<UserMessage>" + message +
+           "</UserMessage>\n</InstallerResult>\n";
+}
+
+inline std::string LastLine(const std::string &text)
+{
+    const std::size_t end = text.size() < 2 ? 0 : text.rfind('\n', text.size() - 2);
+    return end == std::string::npos ? text : text.substr(end + 1);
+}
+
+// The viewer is started detached, so its record appears some time after the
+// program has ended.
+inline bool WaitForFile(const std::string &path)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!fs::exists(path) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return fs::exists(path);
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/stubsetup-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_root = pattern;
+        for (const char *folder : {"home", "data", "app", "work", "bin"})
+            fs::create_directory(Path(folder));
+        m_environment = {{"HOME", Path("home")},
+                         {"XDG_DATA_HOME", Path("data")},
+                         {"PATH", Path("bin") + ":/usr/bin:/bin"},
+                         {"ORL_APP_ID", "Demo"},
+                         {"ORL_APP_INSTALL_PATH", Path("app")}};
+    }
+
+    void TearDown() override { fs::remove_all(m_root); }
+
+    std::string Path(const std::string &name) const { return m_root + "/" + name; }
+    std::string ReportPath() const { return Path("data/Corvane/Updater/Install/Demo.irpt"); }
+
+    std::vector<std::string> Environment() const
+    {
+        std::vector<std::string> entries;
+        for (const auto &[name, value] : m_environment)
+            entries.push_back(name + "=" + value);
+        for (const std::string &setting : WithSanitizerSettings({}))
+            if (m_environment.count(setting.substr(0, setting.find('='))) == 0)
+                entries.push_back(setting);
+        return entries;
+    }
+
+    // A run of the program in the work folder, for a test to adjust.
+    ChildRun Command(std::vector<std::string> arguments) const
+    {
+        arguments.insert(arguments.begin(), STUBSETUP_PROGRAM);
+        return {arguments, Environment(), Path("work")};
+    }
+
+    ChildResult Run(std::vector<std::string> arguments, long fileSizeLimit = -1)
+    {
+        ChildRun run = Command(std::move(arguments));
+        run.fileSizeLimit = fileSizeLimit;
+        return RunChild(run);
+    }
+
+    ChildResult RunAsNobody(std::vector<std::string> arguments)
+    {
+        ChildRun run = Command(std::move(arguments));
+        run.asNobody = true;
+        return RunChild(run);
+    }
+
+    // Preloads the fault shim with the given settings (see FaultShim.c).
+    void InjectFaults(const std::map<std::string, std::string> &settings)
+    {
+        m_environment["LD_PRELOAD"] = FAULT_SHIM;
+        // A sanitizer runtime must otherwise come first in the library list.
+        const char *asanOptions = std::getenv("ASAN_OPTIONS");
+        m_environment["ASAN_OPTIONS"] =
+            std::string(asanOptions ? asanOptions : "") + ":verify_asan_link_order=0";
+        for (const auto &[name, value] : settings)
+            m_environment["STUBSETUP_FAULT_" + name] = value;
+    }
+
+    void UseFakeModule(const std::string &mode)
+    {
+        m_environment["WAYLAND_DISPLAY"] = "wayland-97";
+        m_environment["STUBSETUP_GUI_MODULE"] = FAKE_UI_MODULE;
+        m_environment["FAKE_UI_MODE"] = mode;
+    }
+
+    std::string m_root;
+    std::map<std::string, std::string> m_environment;
+};
+
+} // namespace stubsetup::test
