@@ -11,20 +11,54 @@ namespace {
 constexpr char kHelpArgument[] = "--help";
 constexpr char kVersionArgument[] = "--version";
 
-constexpr char kExitStatusText[] = "Exit status\n"
-                                   "\t0\tthe return code and message were stored in the "
-                                   "installer report\n"
-                                   "\t1\tno application install directory\n"
-                                   "\t2\tthe progress dialog was cancelled or could not be shown\n"
-                                   "\t3\tthe custom file could not be written\n"
-                                   "\t4\tthe installer report could not be written\n";
-
-void WriteHelp(std::ostream &out)
-{
-    for (const UsageLine &line : UsageDocument())
-        out << std::string(static_cast<std::size_t>(line.indent), '\t') << line.Text() << '\n';
-    out << '\n' << kExitStatusText;
-}
+// The Linux command line as the manual page gives it; the usage window keeps
+// its own document.
+constexpr char kHelpText[] =
+    "Usage: stubsetup [-display name] [-component name] [-revision rev] [-return N]\n"
+    "                 [-message text] [-sleep N] [-quiet B] [-extractname path]\n"
+    "                 [-extractcontents text] [-env B] [-appdir directory]\n"
+    "       stubsetup --help | --version\n"
+    "\n"
+    "Pretends to install a component for the Corvane update manager and stores a\n"
+    "return code and message in its installer report. A switch takes the next\n"
+    "argument as its value unless that is another switch; alone it means 1.\n"
+    "\n"
+    "Options (default in brackets):\n"
+    "  -display name          header of the progress dialog\n"
+    "                         [Corvane Updater Test Installer]\n"
+    "  -component name        component to install; needed for the countdown []\n"
+    "  -revision rev          accepted and ignored []\n"
+    "  -return N              return code for the report: 0 Complete,\n"
+    "                         1 CompleteAfterReboot, 2 IncompleteTryAgain,\n"
+    "                         3 IncompleteRebootTryAgain, 4 IncompleteCannotSucceed [0]\n"
+    "  -message text          message for the report []\n"
+    "  -sleep N               seconds the progress dialog counts down [0]\n"
+    "  -quiet B               1: no dialog, no message boxes but the fatal one [0]\n"
+    "  -extractname path      file to create below the install directory [none]\n"
+    "  -extractcontents text  contents of that file [Corvane Updater 4.0!]\n"
+    "  -env B                 1: write the environment to env.txt (mode 0600) and\n"
+    "                         open it with xdg-open [0]\n"
+    "  -appdir directory      install directory [$ORL_APP_INSTALL_PATH]\n"
+    "  --help                 print this help and exit\n"
+    "  --version              print the version and exit\n"
+    "\n"
+    "Environment:\n"
+    "  ORL_APP_ID             application id; names the report\n"
+    "                         $XDG_DATA_HOME/Corvane/Updater/Install/$ORL_APP_ID.irpt\n"
+    "  ORL_APP_INSTALL_PATH   the application's install directory\n"
+    "  XDG_DATA_HOME, HOME    where the report folder is [~/.local/share]\n"
+    "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
+    "                         the display for the progress dialog\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the return code and message were stored in the installer report\n"
+    "  1  no install directory (neither -appdir nor ORL_APP_INSTALL_PATH)\n"
+    "  2  the progress dialog was cancelled or could not be shown\n"
+    "  3  the custom file could not be written\n"
+    "  4  the installer report could not be written\n"
+    "A failing run says why in one line on standard error.\n"
+    "\n"
+    "See stubsetup(1).\n";
 
 } // namespace
 
@@ -36,7 +70,7 @@ bool AnswerInformationRequest(const std::vector<std::string> &arguments, std::os
     if (request == arguments.end())
         return false;
     if (*request == kHelpArgument)
-        WriteHelp(out);
+        out << kHelpText;
     else
         out << kVersionText << '\n';
     return true;

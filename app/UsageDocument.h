@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Version.h"
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,6 @@ struct UsageLine {
 // The command-line reference as shown in the usage window, line by line.
 const std::vector<UsageLine> &UsageDocument();
 
-inline constexpr char kVersionText[] = "stubsetup Version 1.0";
+inline constexpr char kVersionText[] = "stubsetup Version " STUBSETUP_VERSION;
 
 } // namespace stubsetup
