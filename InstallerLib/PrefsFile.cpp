@@ -171,7 +171,7 @@ template <> bool PrefValue<std::string>::get(std::string &value) const
     return m_store->getString(m_name, value, m_default);
 }
 
-// The value comes by value as the classic interface declares it.
+// By value, as for every kind of value: `set` takes what the store will keep.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 template <> bool PrefValue<std::string>::set(std::string value)
 {

@@ -26,8 +26,8 @@ constexpr char kNoInstallDirectoryMessage[] =
 constexpr char kCustomFileMessage[] = "Unable to install custom file!";
 constexpr char kExitInfoMessage[] = "Unable to set installer exit information!";
 
-// Twice the platform path limit, as the install-path buffer always was: a
-// longer install path counts as missing.
+// Room for any path the system can open, twice over; a longer install path
+// cannot name a directory and counts as missing.
 constexpr std::size_t kInstallPathBufferSize = 2 * kPathLimit;
 
 std::string SystemReason(int error)

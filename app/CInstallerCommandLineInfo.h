@@ -15,8 +15,8 @@ public:
     // Feeds the program's arguments (without the program name) in order.
     void ParseArguments(const std::vector<std::string> &arguments);
 
-    // `text` is the argument without its switch character. `isLast` is part of
-    // the classic interface and plays no part here.
+    // `text` is the argument without its switch character. `isLast` tells
+    // the final argument; no option depends on its position, so it is unused.
     void AddArgument(const std::string &text, bool isSwitch, bool isLast);
 
     // Each answers false and leaves `value` untouched when the option is

@@ -8,9 +8,10 @@ class QFont;
 
 namespace stubsetup {
 
-// A logical font: the fields a control keeps to rebuild its font from, in the
-// units of the original font record (heights in pixels, negative for the
-// character height; escapement and orientation in tenths of a degree).
+// A logical font: the fields a control keeps to rebuild its font from. The
+// label's font setters take these units (heights in pixels, negative for the
+// character height; escapement and orientation in tenths of a degree), so
+// the font is kept in them too and only turned into a QFont when drawn.
 struct LogFont {
     static constexpr int kMaxFaceNameLength = 31;
 

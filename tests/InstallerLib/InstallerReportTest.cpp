@@ -117,6 +117,19 @@ TEST_F(InstallerReportTest, ReportsAnInstallFolderThatCannotBeMade)
     EXPECT_EQ(errno, ENOENT);
 }
 
+TEST_F(InstallerReportTest, MissingValuesReadAsTheirDefaults)
+{
+    std::filesystem::create_directories(installFolder());
+    test::WriteFile(reportPath(), "<InstallerResult><Vendor>Acme</Vendor></InstallerResult>");
+    InstallerReport report(reportPath());
+    std::int32_t returnCode = 0;
+    std::string message = "unset";
+    EXPECT_TRUE(report.returnCode().get(returnCode));
+    EXPECT_EQ(returnCode, 4); // IncompleteCannotSucceed
+    EXPECT_TRUE(report.userMessage().get(message));
+    EXPECT_EQ(message, "");
+}
+
 // A C++ installer that links us may set a global locale that groups digits.
 TEST_F(InstallerReportTest, WritesPlainDigitsWhateverTheGlobalLocale)
 {

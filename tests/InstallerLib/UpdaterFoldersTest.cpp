@@ -30,6 +30,7 @@ TEST(ParentPath, StripsTheLastComponentWithItsTrailingSeparator)
 {
     EXPECT_EQ(ParentPath("/a/b"), "/a");
     EXPECT_EQ(ParentPath("/a/b/"), "/a");
+    EXPECT_EQ(ParentPath("/a/b//"), "/a");
     EXPECT_EQ(ParentPath("a/b"), "a");
     EXPECT_EQ(ParentPath("/a"), "");
     EXPECT_EQ(ParentPath("/"), "");

@@ -56,6 +56,21 @@ TEST_F(HostileConditions, ExistingReportThatCannotBeReadIsNeverReplaced)
     EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
 }
 
+TEST_F(HostileConditions, SaveWhoseSyncOrCloseFailsKeepsThePreviousReport)
+{
+    WriteFile(ReportPath(), Report(1, "old"));
+    for (const char *failing : {"FSYNC", "CLOSE"}) {
+        SCOPED_TRACE(failing);
+        InjectFaults({{"PATH", ".irpt."}, {failing, std::to_string(EIO)}});
+        const ChildResult result = Run({"-quiet", "1", "-return", "2"});
+        m_environment.erase(std::string("STUBSETUP_FAULT_") + failing);
+        EXPECT_EQ(result.exitStatus, 4);
+        EXPECT_EQ(result.err, ReportError("Input/output error"));
+        EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
+        EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
+    }
+}
+
 TEST_F(HostileConditions, ReplacementKeepsOwnerAndModeAndIsSyncedInItsFolder)
 {
     if (!IsRoot())
