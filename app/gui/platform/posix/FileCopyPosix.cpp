@@ -1,5 +1,7 @@
 #include "app/gui/platform/FileCopy.h"
 
+#include "common/platform/FileDescriptor.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
@@ -18,27 +20,7 @@ using Status = AppendOutcome::Status;
 constexpr std::size_t kBufferSize = 1 << 20;
 constexpr std::size_t kKernelChunk = std::size_t(1) << 30;
 
-class Descriptor {
-public:
-    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
-    Descriptor(Descriptor &&other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
-    Descriptor &operator=(Descriptor &&) = delete;
-    ~Descriptor()
-    {
-        if (m_descriptor >= 0)
-            close(m_descriptor);
-    }
-
-    int get() const { return m_descriptor; }
-    explicit operator bool() const { return m_descriptor >= 0; }
-    // Closing is where some file systems report the last writes as failed.
-    bool Close() { return close(std::exchange(m_descriptor, -1)) == 0; }
-
-private:
-    int m_descriptor;
-};
-
-struct stat StatusOf(const Descriptor &file)
+struct stat StatusOf(const FileDescriptor &file)
 {
     struct stat status {};
     if (fstat(file.get(), &status) != 0)
@@ -52,13 +34,13 @@ bool IsSameFile(const struct stat &one, const struct stat &other)
 }
 
 // O_NONBLOCK: a FIFO must not hold the program up before it is refused.
-Descriptor OpenRegular(const std::string &path, int flags, struct stat &status)
+FileDescriptor OpenRegular(const std::string &path, int flags, struct stat &status)
 {
-    Descriptor file(open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0600));
+    FileDescriptor file(open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0600));
     if (!file)
         return file;
     status = StatusOf(file);
-    return S_ISREG(status.st_mode) ? std::move(file) : Descriptor(-1);
+    return S_ISREG(status.st_mode) ? std::move(file) : FileDescriptor();
 }
 
 struct Failure {
@@ -66,31 +48,15 @@ struct Failure {
     int error;
 };
 
-bool WriteAll(int to, const char *data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t count = write(to, data, size);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return false;
-        data += count;
-        size -= static_cast<std::size_t>(count);
-    }
-    return true;
-}
-
 std::optional<Failure> CopyThroughBuffer(int from, int to)
 {
     std::vector<char> buffer(kBufferSize);
     for (;;) {
-        const ssize_t count = read(from, buffer.data(), buffer.size());
-        if (count == 0)
-            return std::nullopt;
-        if (count < 0 && errno == EINTR)
-            continue;
+        const long long count = ReadFull(from, buffer.data(), buffer.size());
         if (count < 0)
             return Failure{Status::ReadFailed, errno};
+        if (count == 0)
+            return std::nullopt;
         if (!WriteAll(to, buffer.data(), static_cast<std::size_t>(count)))
             return Failure{Status::WriteFailed, errno};
     }
@@ -123,16 +89,16 @@ bool CopyFileWithMode(const std::string &source, const std::string &target)
 {
     struct stat sourceStatus {};
     struct stat targetStatus {};
-    Descriptor in = OpenRegular(source, O_RDONLY, sourceStatus);
+    FileDescriptor in = OpenRegular(source, O_RDONLY, sourceStatus);
     if (!in)
         return false;
     // Not truncated on opening: the target may turn out to be the source.
-    Descriptor out = OpenRegular(target, O_WRONLY | O_CREAT, targetStatus);
+    FileDescriptor out = OpenRegular(target, O_WRONLY | O_CREAT, targetStatus);
     if (!out || IsSameFile(sourceStatus, targetStatus))
         return false;
     const bool copied = ftruncate(out.get(), 0) == 0 &&
                         fchmod(out.get(), sourceStatus.st_mode & 0777) == 0 &&
-                        !Transfer(in.get(), out.get()) && out.Close();
+                        !Transfer(in.get(), out.get()) && out.close();
     if (!copied)
         unlink(target.c_str());
     return copied;
@@ -142,15 +108,15 @@ AppendOutcome AppendFileContents(const std::string &source, const std::string &t
 {
     struct stat sourceStatus {};
     struct stat targetStatus {};
-    Descriptor in = OpenRegular(source, O_RDONLY, sourceStatus);
+    FileDescriptor in = OpenRegular(source, O_RDONLY, sourceStatus);
     if (!in)
         return {Status::SourceUnavailable, {}};
     // Appending a file to itself would never reach its end.
-    Descriptor out = OpenRegular(target, O_WRONLY, targetStatus);
+    FileDescriptor out = OpenRegular(target, O_WRONLY, targetStatus);
     if (!out || IsSameFile(sourceStatus, targetStatus) || lseek(out.get(), 0, SEEK_END) < 0)
         return {Status::TargetUnavailable, {}};
     std::optional<Failure> failure = Transfer(in.get(), out.get());
-    if (!failure && !out.Close())
+    if (!failure && !out.close())
         failure = Failure{Status::WriteFailed, errno};
     if (failure)
         return {failure->status, std::error_code(failure->error, std::generic_category())};
