@@ -6,8 +6,9 @@ class QFont;
 
 namespace stubsetup {
 
-// Rounds a * b / c to the nearest integer, halves away from zero, as the
-// templates' coordinates were always scaled. c must not be 0.
+// Rounds a * b / c to the nearest integer, halves away from zero; every
+// template coordinate goes through it, so neighbouring controls' edges meet
+// where the same arithmetic puts them. c must not be 0.
 int MulDiv(int a, int b, int c);
 
 // The pixels behind dialog units for one dialog font: a horizontal unit is a

@@ -8,8 +8,8 @@ class QWidget;
 
 namespace stubsetup {
 
-// Window-style bits the dialog templates and the controls share, with the
-// values the templates were designed with.
+// Window-style bits the dialog templates and the controls share: one word per
+// control, as the templates in app/gui spell them.
 namespace WindowStyle {
 inline constexpr std::uint32_t kBorder = 0x00800000; // thin border
 inline constexpr std::uint32_t kTabStop = 0x00010000;
