@@ -1,6 +1,6 @@
 // The yardstick for a quiet run: the least a plain C++ program must do for the
 // same result. It loads the existing report with expat in 1024-byte pieces,
-// sets the two values and saves the file twice, as a quiet run does.
+// sets the two values and saves the file once, as a quiet run does.
 #include <expat.h>
 
 #include <cstdio>
@@ -92,8 +92,6 @@ int main()
     if (!load(path, report))
         return 1;
     set(report, "ReturnCode", "2");
-    if (!save(path, report))
-        return 1;
     set(report, "UserMessage", "Retry");
     return save(path, report) ? 0 : 1;
 }
