@@ -83,11 +83,11 @@ bool WriteThrough(int fd, const std::function<bool(std::ostream &)> &writeConten
     FileDescriptorBuffer buffer(fd);
     std::ostream stream(&buffer);
     stream.imbue(std::locale::classic());
-    const bool written = writeContent(stream) && stream.flush() && !buffer.failed();
-    if (buffer.failed())
-        errno = buffer.error();
-    else if (!written)
-        errno = EIO;
+    // A failed write puts the stream in its bad state, so the stream tells
+    // the whole story; the buffer only keeps the system's reason.
+    const bool written = writeContent(stream) && stream.flush();
+    if (!written)
+        errno = buffer.failed() ? buffer.error() : EIO;
     length = buffer.bytesWritten();
     return written;
 }
