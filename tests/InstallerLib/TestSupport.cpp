@@ -76,11 +76,12 @@ ScopedLocale::~ScopedLocale()
     std::setlocale(LC_CTYPE, m_previous.c_str());
 }
 
-std::string BuildCp1252Locale(const TempFolder &folder, ScopedEnvironment &environment)
+std::string BuildLocale(const TempFolder &folder, ScopedEnvironment &environment,
+                        const std::string &charset)
 {
-    const std::string name = "en_US.CP1252";
+    const std::string name = "en_US." + charset;
     const std::string command =
-        "localedef -i en_US -f CP1252 '" + (folder / name) + "' 2>/dev/null";
+        "localedef -i en_US -f '" + charset + "' '" + (folder / name) + "' 2>/dev/null";
     if (std::system(command.c_str()) != 0)
         return {};
     environment.set("LOCPATH", folder.path());

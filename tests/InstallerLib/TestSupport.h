@@ -67,9 +67,11 @@ private:
     bool m_active = false;
 };
 
-// Compiles a Windows-1252 locale into `folder` and points LOCPATH there.
-// Answers the locale's name, or an empty one when localedef is not there.
-std::string BuildCp1252Locale(const TempFolder &folder, ScopedEnvironment &environment);
+// Compiles the en_US locale with `charset` (say "CP1252" or "ISO-8859-1") into
+// `folder` and points LOCPATH there. Answers the locale's name, or an empty
+// one when localedef or the locale sources (package locales) are missing.
+std::string BuildLocale(const TempFolder &folder, ScopedEnvironment &environment,
+                        const std::string &charset);
 
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &content);
