@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -68,10 +69,23 @@ private:
 };
 
 // Compiles the en_US locale with `charset` (say "CP1252" or "ISO-8859-1") into
-// `folder` and points LOCPATH there. Answers the locale's name, or an empty
-// one when localedef or the locale sources (package locales) are missing.
-std::string BuildLocale(const TempFolder &folder, ScopedEnvironment &environment,
-                        const std::string &charset);
+// a temporary folder, points LOCPATH there and switches the character-type
+// locale to it; all is undone at the end. Inactive when localedef or the
+// locale sources (package locales) are missing.
+class BuiltLocale {
+public:
+    explicit BuiltLocale(const std::string &charset);
+    bool active() const { return m_locale->active(); }
+    // For a child process: LOCPATH's value and the locale's name.
+    const std::string &folder() const { return m_folder.path(); }
+    const std::string &name() const { return m_name; }
+
+private:
+    TempFolder m_folder;
+    ScopedEnvironment m_environment;
+    std::string m_name;
+    std::unique_ptr<ScopedLocale> m_locale;
+};
 
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &content);

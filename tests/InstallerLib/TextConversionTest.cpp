@@ -72,9 +72,7 @@ TEST(TextConversion, TakesTheCLocaleAsUtf8)
 
 TEST(TextConversion, ReadsTheLocaleCharsetInBothDirections)
 {
-    test::TempFolder folder;
-    test::ScopedEnvironment environment;
-    test::ScopedLocale locale(test::BuildLocale(folder, environment, "CP1252"));
+    const test::BuiltLocale locale("CP1252");
     if (!locale.active())
         GTEST_SKIP() << "localedef cannot build a CP1252 locale here";
     EXPECT_EQ(AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
