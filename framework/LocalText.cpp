@@ -2,6 +2,8 @@
 
 #include "InstallerLib/TextConversion.h"
 
+#include <QFile>
+
 namespace stubsetup {
 
 QString toQString(const std::string &localBytes)
@@ -12,6 +14,16 @@ QString toQString(const std::string &localBytes)
 std::string toLocalBytes(const QString &text)
 {
     return Utf8ToAnsi(text.toStdString());
+}
+
+QString fromQtFileName(const QString &qtFileName)
+{
+    return toQString(QFile::encodeName(qtFileName).toStdString());
+}
+
+QString toQtFileName(const QString &text)
+{
+    return QFile::decodeName(QByteArray::fromStdString(toLocalBytes(text)));
 }
 
 } // namespace stubsetup
