@@ -5,32 +5,47 @@
 namespace stubsetup {
 namespace {
 
-constexpr char kUtf8[] = "UTF-8";
+using Conversion = bool (*)(const std::string &text, const char *charset, std::string &converted);
 
 // The C locale reports plain ASCII, which would turn every non-ASCII byte of
 // a message into U+FFFD; programs run in it mostly pass UTF-8 around.
-const char *EffectiveCharset(const std::string &localeCharset)
+std::string EffectiveLocaleCharset()
 {
+    std::string localeCharset = platform::LocaleCharset();
     if (localeCharset == "ANSI_X3.4-1968" || localeCharset == "ASCII" ||
         localeCharset == "US-ASCII")
-        return kUtf8;
-    return localeCharset.c_str();
+        return "UTF-8";
+    return localeCharset;
+}
+
+std::string Converted(Conversion conversion, const std::string &text, const char *charset)
+{
+    std::string converted;
+    if (!text.empty())
+        conversion(text, charset, converted);
+    return converted;
 }
 
 } // namespace
 
 std::string AnsiToUtf8(const std::string &text)
 {
-    const std::string localeCharset = platform::LocaleCharset();
-    return AnsiToUtf8(text, EffectiveCharset(localeCharset));
+    return AnsiToUtf8(text, EffectiveLocaleCharset().c_str());
 }
 
 std::string AnsiToUtf8(const std::string &text, const char *sourceCharset)
 {
-    std::string converted;
-    if (!text.empty())
-        platform::ConvertToUtf8(text, sourceCharset, converted);
-    return converted;
+    return Converted(platform::ConvertToUtf8, text, sourceCharset);
+}
+
+std::string Utf8ToAnsi(const std::string &text)
+{
+    return Utf8ToAnsi(text, EffectiveLocaleCharset().c_str());
+}
+
+std::string Utf8ToAnsi(const std::string &text, const char *targetCharset)
+{
+    return Converted(platform::ConvertFromUtf8, text, targetCharset);
 }
 
 } // namespace stubsetup

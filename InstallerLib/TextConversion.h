@@ -10,4 +10,11 @@ namespace stubsetup {
 std::string AnsiToUtf8(const std::string &text);
 std::string AnsiToUtf8(const std::string &text, const char *sourceCharset);
 
+// The way back, for text that comes from the user interface: UTF-8 to the
+// locale's character set, which the C locale again takes as UTF-8. Each
+// character the charset lacks, and each invalid sequence, becomes one '?';
+// an unknown character set gives an empty result.
+std::string Utf8ToAnsi(const std::string &text);
+std::string Utf8ToAnsi(const std::string &text, const char *targetCharset);
+
 } // namespace stubsetup

@@ -1,5 +1,7 @@
 #include "controls/CFECFileDialog.h"
 
+#include "framework/LocalText.h"
+
 #include <QLineEdit>
 
 #include <utility>
@@ -22,6 +24,13 @@ QString QtPatterns(const QString &patterns)
             pattern = QStringLiteral("*");
     }
     return converted.join(' ');
+}
+
+QStringList FromQtFileNames(QStringList names)
+{
+    for (QString &name : names)
+        name = fromQtFileName(name);
+    return names;
 }
 
 } // namespace
@@ -56,11 +65,11 @@ void CFECFileDialog::ApplySettings()
     setOption(DontResolveSymlinks, m_flags & NoDereferenceLinks);
     setLabelText(Accept, QStringLiteral("OK"));
     if (!m_strInitialFolder.isEmpty())
-        setDirectory(m_strInitialFolder);
+        setDirectory(toQtFileName(m_strInitialFolder));
     // selectFile ignores an empty name, which would leave the last run's name.
     if (auto *nameField = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
         nameField->clear();
-    selectFile(m_strInitialFileName);
+    selectFile(toQtFileName(m_strInitialFileName));
 }
 
 QFileDialog::FileMode CFECFileDialog::ModeForFlags() const
@@ -80,12 +89,12 @@ int CFECFileDialog::RunModal()
     ApplySettings();
     if (s_nextAnswer) {
         const ScriptedAnswer answer = *std::exchange(s_nextAnswer, std::nullopt);
-        m_selection = answer.files;
+        m_selection = FromQtFileNames(answer.files);
         return answer.accepted ? Accepted : Rejected;
     }
     const int result = exec();
     if (result == Accepted)
-        m_selection = selectedFiles();
+        m_selection = FromQtFileNames(selectedFiles());
     return result;
 }
 

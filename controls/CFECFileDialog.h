@@ -12,7 +12,8 @@ namespace stubsetup {
 // The file edit control's file dialog: Qt's own dialog (never the desktop's,
 // so that the accept button reads "OK" when opening and saving alike), which
 // also serves as the control's folder picker. The selection is read one full
-// path at a time with FirstFile and NextFile.
+// path at a time with FirstFile and NextFile. Paths in and out are in the
+// control's terms, text whose bytes in the locale's charset name the file.
 class CFECFileDialog : public QFileDialog {
     Q_OBJECT
 
@@ -55,7 +56,8 @@ public:
     static QStringList QtNameFilters(const QString &filter);
 
     // Test seams: the next RunModal, after configuring the dialog, answers at
-    // once with these full paths, or with Cancel, instead of showing it.
+    // once with these full paths, named as Qt's dialog names them, or with
+    // Cancel, instead of showing it.
     static void SetNextSelection(const QStringList &files);
     static void SetNextCancel();
 

@@ -2,6 +2,7 @@
 
 #include "controls/FileEditPaths.h"
 #include "framework/CDataExchange.h"
+#include "framework/LocalText.h"
 #include "framework/Window.h"
 
 #include <QDragEnterEvent>
@@ -68,7 +69,7 @@ QStringList LocalFiles(const QMimeData &data)
     QStringList files;
     for (const QUrl &url : data.urls()) {
         if (url.isLocalFile())
-            files << url.toLocalFile();
+            files << fromQtFileName(url.toLocalFile());
     }
     return files;
 }
@@ -293,10 +294,10 @@ bool CFileEditCtrl::BrowseFiles()
         return RunPicker(&CFileEditCtrl::ChosenFilesText);
     m_pDialog->SetInitialFileName({});
     if (const std::optional<QString> path = FirstPath()) {
-        const QFileInfo info(*path);
+        const QFileInfo info(toQtFileName(*path));
         const bool mustExist = m_pDialog->Flags() & CFECFileDialog::FileMustExist;
         if (!info.isDir() && (info.exists() || !mustExist))
-            m_pDialog->SetInitialFileName(info.fileName());
+            m_pDialog->SetInitialFileName(path->mid(DirectoryPart(*path).size()));
         m_pDialog->SetInitialFolder(NearestExistingFolder(*path));
     }
     const bool chosen = RunPicker(&CFileEditCtrl::ChosenFilesText);

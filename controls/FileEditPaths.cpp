@@ -1,9 +1,9 @@
 #include "controls/FileEditPaths.h"
 
 #include "controls/platform/Shortcut.h"
+#include "framework/LocalText.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -31,20 +31,23 @@ QRegularExpression WildcardExpression(const QString &pattern)
 
 QString ExistingFile(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isFile() && FitsPathLimit(path) ? path : QString();
+    return !path.isEmpty() && QFileInfo(toQtFileName(path)).isFile() && FitsPathLimit(path)
+               ? path
+               : QString();
 }
 
 } // namespace
 
 QString FullPath(const QString &path)
 {
-    const QString full = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    const QDir current(fromQtFileName(QDir::currentPath()));
+    const QString full = QDir::cleanPath(current.absoluteFilePath(path));
     return path.endsWith('/') && !full.endsWith('/') ? full + '/' : full;
 }
 
 bool FitsPathLimit(const QString &path)
 {
-    return QFile::encodeName(path).size() < PATH_MAX;
+    return toLocalBytes(path).size() < PATH_MAX;
 }
 
 QString DirectoryPart(const QString &path)
@@ -82,10 +85,11 @@ QStringList MatchingFiles(const QString &pattern)
     const QRegularExpression names = WildcardExpression(pattern.mid(folder.size()));
     QStringList files;
     const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        QDir(toQtFileName(folder))
+            .entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo &entry : entries) {
-        if (names.match(entry.fileName()).hasMatch())
-            files << entry.absoluteFilePath();
+        if (names.match(fromQtFileName(entry.fileName())).hasMatch())
+            files << fromQtFileName(entry.absoluteFilePath());
     }
     return files;
 }
@@ -94,7 +98,7 @@ QString NearestExistingFolder(const QString &path)
 {
     QString candidate = path;
     while (!candidate.isEmpty()) {
-        if (QFileInfo(candidate).isDir())
+        if (QFileInfo(toQtFileName(candidate)).isDir())
             return candidate.endsWith('/') ? candidate : candidate + '/';
         const qsizetype slash = candidate.lastIndexOf('/');
         if (slash < 0)

@@ -3,8 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// Path operations of the file edit control. Paths use '/', an entry is
-// absolute when it begins with '/', and full paths are made against the
+// Path operations of the file edit control. Paths are the control's text,
+// whose bytes in the locale's charset name the file; they use '/', an entry
+// is absolute when it begins with '/', and full paths are made against the
 // process's current directory.
 namespace stubsetup::FileEditPaths {
 

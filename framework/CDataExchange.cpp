@@ -1,5 +1,6 @@
 #include "framework/CDataExchange.h"
 
+#include "framework/LocalText.h"
 #include "framework/MaxCharsValidator.h"
 #include "framework/MessageBox.h"
 #include "framework/Window.h"
@@ -64,9 +65,9 @@ void DDX_Text(CDataExchange &dx, int id, std::string &value)
 {
     QWidget &control = dx.PrepareCtrl(id);
     if (dx.m_bSaveAndValidate)
-        value = windowText(&control).toLocal8Bit().toStdString();
+        value = toLocalBytes(windowText(&control));
     else
-        setWindowText(&control, QString::fromLocal8Bit(value.data(), qsizetype(value.size())));
+        setWindowText(&control, toQString(value));
 }
 
 void DDX_CBIndex(CDataExchange &dx, int id, int &index)
@@ -87,8 +88,7 @@ void DDV_MaxChars(CDataExchange &dx, const std::string &value, int maxChars)
             limitTyping(*edit, maxChars);
         return;
     }
-    const QString text = QString::fromLocal8Bit(value.data(), qsizetype(value.size()));
-    if (MaxCharsValidator::characterCount(text) <= maxChars)
+    if (MaxCharsValidator::characterCount(toQString(value)) <= maxChars)
         return;
     AfxMessageBox(QString("Please enter no more than %1 characters.").arg(maxChars));
     dx.Fail();

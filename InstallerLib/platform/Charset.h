@@ -12,4 +12,10 @@ std::string LocaleCharset();
 // False (and `converted` untouched) when no converter for the charset exists.
 bool ConvertToUtf8(const std::string &text, const char *sourceCharset, std::string &converted);
 
+// Converts UTF-8 `text` to `targetCharset`. A character the charset cannot
+// represent, and an invalid UTF-8 sequence, becomes one '?' and the rest
+// still converts. False (and `converted` untouched) when no converter for the
+// charset exists.
+bool ConvertFromUtf8(const std::string &text, const char *targetCharset, std::string &converted);
+
 } // namespace stubsetup::platform

@@ -5,10 +5,9 @@
 #include "app/platform/Process.h"
 
 #include "framework/CWaitCursor.h"
+#include "framework/LocalText.h"
 #include "framework/MessageBox.h"
 #include "framework/Window.h"
-
-#include <QFile>
 
 namespace stubsetup {
 namespace {
@@ -20,13 +19,13 @@ constexpr char kReopenFailed[] =
 // Worded as the framework's own file-error messages, %1 the file's name.
 QString FileErrorMessage(const std::error_code &error, const std::string &file)
 {
-    const QString name = QFile::decodeName(QByteArray::fromStdString(file));
+    const QString name = toQString(file);
     if (error == std::errc::no_space_on_device || error == std::errc::file_too_large)
         return QStringLiteral("Disk full while accessing %1.").arg(name);
     if (error == std::errc::io_error)
         return QStringLiteral("A hardware I/O error was reported while accessing %1.").arg(name);
     return QStringLiteral("An error occurred while accessing %1.\n%2")
-        .arg(name, QString::fromStdString(error.message()));
+        .arg(name, toQString(error.message()));
 }
 
 } // namespace
@@ -116,7 +115,7 @@ std::string CDialogDuplicateAndAppend::LastAppendFile()
 {
     std::string last;
     for (CFileEditCtrl::Position position = m_ctlAppendFile.BeginPaths(); position;)
-        last = QFile::encodeName(m_ctlAppendFile.NextPath(position)).toStdString();
+        last = toLocalBytes(m_ctlAppendFile.NextPath(position));
     return last;
 }
 

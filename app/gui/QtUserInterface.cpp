@@ -4,6 +4,7 @@
 #include "app/gui/CUsageDlg.h"
 #include "app/gui/ProgramIcon.h"
 
+#include "framework/LocalText.h"
 #include "framework/MessageBox.h"
 #include "framework/Window.h"
 
@@ -31,10 +32,10 @@ MessageBox::Style toBoxStyle(MessageStyle style)
 
 } // namespace
 
-// Texts arrive as the system's narrow bytes.
+// Texts arrive as the locale's narrow bytes.
 QtUserInterface::QtUserInterface(std::unique_ptr<ApplicationScope> application,
                                  const std::string &caption)
-    : m_application(std::move(application)), m_strCaption(QString::fromLocal8Bit(caption))
+    : m_application(std::move(application)), m_strCaption(toQString(caption))
 {
     MessageBox::setProgramCaption(m_strCaption);
     QApplication::setWindowIcon(ProgramIcon());
@@ -42,7 +43,7 @@ QtUserInterface::QtUserInterface(std::unique_ptr<ApplicationScope> application,
 
 void QtUserInterface::showMessage(const std::string &text, MessageStyle style)
 {
-    MessageBox::show(QString::fromLocal8Bit(text), m_strCaption, toBoxStyle(style));
+    MessageBox::show(toQString(text), m_strCaption, toBoxStyle(style));
 }
 
 void QtUserInterface::showUsageDialog()

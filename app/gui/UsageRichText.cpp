@@ -2,6 +2,8 @@
 
 #include "app/UsageDocument.h"
 
+#include "framework/LocalText.h"
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTextCursor>
@@ -35,11 +37,6 @@ QTextCharFormat plainFormat()
     return textFormat(kBodyPointSize, false, false);
 }
 
-QString fromLocal8Bit(const std::string &text)
-{
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
-}
-
 void writeLine(QTextCursor &cursor, const UsageLine &line)
 {
     cursor.setBlockCharFormat(plainFormat());
@@ -48,7 +45,7 @@ void writeLine(QTextCursor &cursor, const UsageLine &line)
         const QTextCharFormat format = line.heading
                                            ? textFormat(kHeadingPointSize, true, false)
                                            : textFormat(kBodyPointSize, run.bold, run.italic);
-        cursor.insertText(fromLocal8Bit(run.text), format);
+        cursor.insertText(toQString(run.text), format);
     }
 }
 

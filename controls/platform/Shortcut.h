@@ -14,8 +14,9 @@ struct ShortcutLinks {
     QString relativePath;
 };
 
-// Reads the links of the shortcut file at `path` (relative paths against the
-// current directory); none when the file cannot be read as a shortcut.
+// Reads the links of the shortcut file at `path`, text whose bytes in the
+// locale's charset name it (relative paths against the current directory);
+// none when the file cannot be read as a shortcut.
 std::optional<ShortcutLinks> ReadShortcut(const QString &path);
 
 } // namespace stubsetup::platform

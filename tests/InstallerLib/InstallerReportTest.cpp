@@ -69,8 +69,7 @@ TEST_F(InstallerReportTest, StoresCodesAndMessagesAsGiven)
 
 TEST_F(InstallerReportTest, ConvertsTheMessageFromTheLocaleCharset)
 {
-    test::TempFolder localeFolder;
-    test::ScopedLocale locale(test::BuildCp1252Locale(localeFolder, home().environment()));
+    const test::BuiltLocale locale("CP1252");
     if (!locale.active())
         GTEST_SKIP() << "localedef cannot build a CP1252 locale here";
     EXPECT_EQ(SetInstallerExitInfo(0, "caf\xE9"), 1);

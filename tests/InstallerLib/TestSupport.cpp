@@ -76,15 +76,14 @@ ScopedLocale::~ScopedLocale()
     std::setlocale(LC_CTYPE, m_previous.c_str());
 }
 
-std::string BuildCp1252Locale(const TempFolder &folder, ScopedEnvironment &environment)
+BuiltLocale::BuiltLocale(const std::string &charset) : m_name("en_US." + charset)
 {
-    const std::string name = "en_US.CP1252";
     const std::string command =
-        "localedef -i en_US -f CP1252 '" + (folder / name) + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    environment.set("LOCPATH", folder.path());
-    return name;
+        "localedef -i en_US -f '" + charset + "' '" + (m_folder / m_name) + "' 2>/dev/null";
+    const bool built = std::system(command.c_str()) == 0;
+    if (built)
+        m_environment.set("LOCPATH", m_folder.path());
+    m_locale = std::make_unique<ScopedLocale>(built ? m_name : std::string());
 }
 
 std::string ReadFile(const std::string &path)

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -67,9 +68,24 @@ private:
     bool m_active = false;
 };
 
-// Compiles a Windows-1252 locale into `folder` and points LOCPATH there.
-// Answers the locale's name, or an empty one when localedef is not there.
-std::string BuildCp1252Locale(const TempFolder &folder, ScopedEnvironment &environment);
+// Compiles the en_US locale with `charset` (say "CP1252" or "ISO-8859-1") into
+// a temporary folder, points LOCPATH there and switches the character-type
+// locale to it; all is undone at the end. Inactive when localedef or the
+// locale sources (package locales) are missing.
+class BuiltLocale {
+public:
+    explicit BuiltLocale(const std::string &charset);
+    bool active() const { return m_locale->active(); }
+    // For a child process: LOCPATH's value and the locale's name.
+    const std::string &folder() const { return m_folder.path(); }
+    const std::string &name() const { return m_name; }
+
+private:
+    TempFolder m_folder;
+    ScopedEnvironment m_environment;
+    std::string m_name;
+    std::unique_ptr<ScopedLocale> m_locale;
+};
 
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &content);

@@ -33,23 +33,50 @@ TEST(AnsiToUtf8, GivesNothingForAnUnknownCharset)
     EXPECT_EQ(AnsiToUtf8("text", "NO-SUCH-CHARSET"), "");
 }
 
-TEST(AnsiToUtf8, TakesTheCLocaleAsUtf8)
+// File names are bytes: every byte a single-byte locale can hold must come
+// back from the user interface's text as it went in.
+TEST(Utf8ToAnsi, GivesBackEveryLatin1ByteThatAnsiToUtf8Converted)
+{
+    std::string allBytes;
+    for (int byte = 0; byte < 256; ++byte)
+        allBytes += static_cast<char>(byte);
+    EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(allBytes, "ISO-8859-1"), "ISO-8859-1"), allBytes);
+}
+
+TEST(Utf8ToAnsi, ReplacesEachCharacterTheCharsetLacksWithOneQuestionMark)
+{
+    EXPECT_EQ(Utf8ToAnsi("1 \xE2\x82\xAC", "ISO-8859-1"), "1 ?");
+    EXPECT_EQ(Utf8ToAnsi("a\xF0\x9F\x98\x80\xE4\xB8\xADz", "ISO-8859-1"), "a??z");
+    // Invalid UTF-8: a stray byte, a sequence cut short before another
+    // character, and one cut off at the end.
+    EXPECT_EQ(Utf8ToAnsi("a\xFFz", "ISO-8859-1"), "a?z");
+    EXPECT_EQ(Utf8ToAnsi("a\xE2\x82z\xC3\xA9", "ISO-8859-1"), "a?z\xE9");
+    EXPECT_EQ(Utf8ToAnsi("ab\xC3", "ISO-8859-1"), "ab?");
+}
+
+TEST(Utf8ToAnsi, GivesNothingForAnUnknownCharset)
+{
+    EXPECT_EQ(Utf8ToAnsi("text", "NO-SUCH-CHARSET"), "");
+}
+
+TEST(TextConversion, TakesTheCLocaleAsUtf8)
 {
     test::ScopedLocale locale("C");
     ASSERT_TRUE(locale.active());
     EXPECT_EQ(AnsiToUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
     EXPECT_EQ(AnsiToUtf8("caf\xE9!"), "caf"s + kReplacement + "!");
     EXPECT_EQ(AnsiToUtf8(""), "");
+    EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9"), "caf\xC3\xA9");
+    EXPECT_EQ(Utf8ToAnsi(""), "");
 }
 
-TEST(AnsiToUtf8, ReadsTheLocaleCharset)
+TEST(TextConversion, ReadsTheLocaleCharsetInBothDirections)
 {
-    test::TempFolder folder;
-    test::ScopedEnvironment environment;
-    test::ScopedLocale locale(test::BuildCp1252Locale(folder, environment));
+    const test::BuiltLocale locale("CP1252");
     if (!locale.active())
         GTEST_SKIP() << "localedef cannot build a CP1252 locale here";
     EXPECT_EQ(AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xE9 \x80");
 }
 
 } // namespace

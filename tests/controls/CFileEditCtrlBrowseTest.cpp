@@ -1,4 +1,5 @@
 #include "FileEditTestSupport.h"
+#include "TestSupport.h"
 
 #include <QLineEdit>
 #include <QMimeData>
@@ -181,6 +182,38 @@ TEST_F(BrowseTest, TheFileDialogStartsNearTheTypedFile)
     const Shown folder = browse(Ctrl::SaveFiles, Folder() + "sub");
     EXPECT_EQ(folder.folder, Folder() + "sub");
     EXPECT_EQ(folder.name, "");
+}
+
+// The text is the locale's: in Latin-1 a folder Qt calls "é" (UTF-8 bytes on
+// disk) reads "Ã©", whether the name comes from Qt or goes back to it.
+TEST_F(BrowseTest, NamesCrossBetweenQtAndTheTextByTheirBytes)
+{
+    const BuiltLocale latin1("ISO-8859-1");
+    if (!latin1.active())
+        GTEST_SKIP() << "localedef cannot build en_US.ISO-8859-1 here (package locales)";
+    const QString qtFolder = Folder() + QString::fromUtf8("é");
+    const QString textFolder = Folder() + QString::fromUtf8("Ã©");
+    ASSERT_TRUE(QDir(Folder()).mkdir(QString::fromUtf8("é")));
+    WriteFile(qtFolder + "/f.txt");
+    ASSERT_TRUE(m_control.SetOptions(Ctrl::OpenFiles | Ctrl::ExpandWildcards));
+
+    m_control.setAcceptDrops(true);
+    SendDrop({qtFolder + "/f.txt"});
+    EXPECT_EQ(m_control.text(), textFolder + "/f.txt");
+
+    m_control.setText(textFolder + "/*.txt");
+    Ctrl::Position position = m_control.BeginPaths();
+    ASSERT_TRUE(position);
+    EXPECT_EQ(m_control.NextPath(position), textFolder + "/f.txt");
+
+    m_control.setText(textFolder + "/missing.txt");
+    QString shownFolder;
+    AnswerNextDialog([&](CFECFileDialog &dialog) {
+        shownFolder = dialog.directory().absolutePath();
+        dialog.reject();
+    });
+    m_control.StartBrowse();
+    EXPECT_EQ(shownFolder, qtFolder);
 }
 
 } // namespace

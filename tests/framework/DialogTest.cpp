@@ -4,6 +4,7 @@
 #include "framework/Window.h"
 
 #include "ModalDriver.h"
+#include "TestSupport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -270,6 +271,35 @@ TEST(DialogTest, FieldExchangeFillsAndReadsBackInBothDirections)
     EXPECT_EQ(control<QComboBox>(dialog, kReturnCode)->currentIndex(), -1);
     ASSERT_TRUE(dialog.UpdateData(true));
     EXPECT_EQ(dialog.m_nReturnCode, -1);
+}
+
+// Fields hold the locale's bytes, as the command line does, whatever Qt takes
+// narrow text to be.
+TEST(DialogTest, FieldExchangeSpeaksTheLocaleCharset)
+{
+    const test::BuiltLocale latin1("ISO-8859-1");
+    if (!latin1.active())
+        GTEST_SKIP() << "localedef cannot build en_US.ISO-8859-1 here (package locales)";
+    const std::string greeting = "Gr\xFC\xDF"
+                                 "e";
+    TestDialog dialog;
+    QLineEdit *message = control<QLineEdit>(dialog, kMessage);
+    dialog.m_strMessage = greeting;
+    ASSERT_TRUE(dialog.UpdateData(false));
+    EXPECT_EQ(message->text(), QString::fromUtf8("Grüße"));
+    dialog.m_strMessage.clear();
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_strMessage, greeting);
+
+    // Typed text too; a character Latin-1 lacks reads back as '?'.
+    // keyClicks spells only ASCII, so these keys come with their texts.
+    message->clear();
+    QTest::sendKeyEvent(QTest::Click, message, Qt::Key_Eacute, QString::fromUtf8("é"),
+                        Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, message, Qt::Key_unknown, QString::fromUtf8("€"),
+                        Qt::NoModifier);
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_strMessage, "\xE9?");
 }
 
 TEST(DialogTest, TooLongTextStopsTheReadBackWithTheMessageFocusAndSelection)

@@ -1,7 +1,7 @@
 // Shortcut files read with liblnk.
 #include "controls/platform/Shortcut.h"
 
-#include <QFile>
+#include "framework/LocalText.h"
 
 #include <liblnk.h>
 
@@ -52,8 +52,7 @@ LnkFile openShortcut(const QString &path)
     liblnk_file_t *raw = nullptr;
     if (liblnk_file_initialize(&raw, &slot.error) != 1)
         return nullptr;
-    if (liblnk_file_open(raw, QFile::encodeName(path).constData(), LIBLNK_OPEN_READ, &slot.error) !=
-        1) {
+    if (liblnk_file_open(raw, toLocalBytes(path).c_str(), LIBLNK_OPEN_READ, &slot.error) != 1) {
         liblnk_file_free(&raw, &slot.error);
         return nullptr;
     }

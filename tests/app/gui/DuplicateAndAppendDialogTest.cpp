@@ -6,6 +6,7 @@
 
 #include "ModalDriver.h"
 #include "ShownBoxAnswerer.h"
+#include "TestSupport.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -97,6 +98,14 @@ protected:
         ASSERT_TRUE(m_folder.isValid());
         writeFile(m_program, m_programBytes);
         fs::permissions(m_program, kProgramPermissions);
+    }
+
+    // Qt cannot name files whose names are not UTF-8, so the folder goes by
+    // its bytes.
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(m_folder.path().toStdString(), ignored);
     }
 
     std::string pathOf(const char *name) const { return m_folder.filePath(name).toStdString(); }
@@ -239,6 +248,45 @@ TEST_F(DuplicateAndAppendDialogTest, RefusalsShowTheirMessageAndKeepTheDialogOpe
         EXPECT_EQ(fs::status(m_program).permissions(), kProgramPermissions);
     }
     EXPECT_TRUE(bytesOf(m_output) == m_programBytes);
+}
+
+// In a Latin-1 locale a path's text names the file with the Latin-1 bytes, be
+// it proposed, typed or chosen in the file dialog (which names files by what
+// Qt decodes).
+TEST_F(DuplicateAndAppendDialogTest, PathsNameTheFilesInTheLocalesCharset)
+{
+    const test::BuiltLocale latin1("ISO-8859-1");
+    if (!latin1.active())
+        GTEST_SKIP() << "localedef cannot build en_US.ISO-8859-1 here (package locales)";
+    const std::string folder = m_folder.path().toStdString() + "/";
+    const std::string program = folder + "Gr\xFC\xDF"
+                                         "e.exe";
+    const std::string output = folder + "Gr\xFC\xDF"
+                                        "e.out.exe";
+    writeFile(program, m_programBytes);
+    writeFile(folder + "typed-\xE9", "typed");
+    writeFile(folder + "chosen-\xC3\xA9", "chosen"); // Qt's "chosen-é"
+    DialogWithProgram dialog(program);
+
+    test::whenModal([&](QWidget &window) {
+        EXPECT_EQ(windowText(&requireControl(&window, Dialog::IDC_OUTPUT_FILE)),
+                  QString::fromStdString(folder) + QString::fromUtf8("Grüße.out.exe"));
+        setWindowText(&requireControl(&window, Dialog::IDC_APPEND_FILE),
+                      QString::fromStdString(folder) + QString::fromUtf8("typed-é"));
+        click(window, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(bytesOf(output) == m_programBytes + "typed");
+
+    CFECFileDialog::SetNextSelection(
+        {QString::fromStdString(folder) + QString::fromUtf8("chosen-é")});
+    test::whenModal([](QWidget &window) {
+        QTest::keyClick(&requireControl(&window, Dialog::IDC_APPEND_FILE), Qt::Key_Period,
+                        Qt::ControlModifier); // browses
+        click(window, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(bytesOf(output) == m_programBytes + "chosen");
 }
 
 TEST_F(DuplicateAndAppendDialogTest, AFailedWriteIsShownWithTheFileNameAndKeepsTheDialogOpen)

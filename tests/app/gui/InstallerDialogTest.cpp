@@ -7,6 +7,7 @@
 #include "framework/Window.h"
 
 #include "ModalDriver.h"
+#include "TestSupport.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -258,6 +259,22 @@ TEST_F(InstallerDialogTest, OkHandsBackTheChosenCodeAndMessageCancelNothing)
     EXPECT_EQ(values.m_nReturnCode, 3);
     EXPECT_EQ(values.m_strMessage, "after");
     EXPECT_EQ(values.m_strComponent, "comp"); // shown, not handed back
+}
+
+// The caption is the program's file name; it and the texts are the locale's
+// bytes.
+TEST_F(InstallerDialogTest, MessageBoxesShowTheLocalesText)
+{
+    const test::BuiltLocale latin1("ISO-8859-1");
+    if (!latin1.active())
+        GTEST_SKIP() << "localedef cannot build en_US.ISO-8859-1 here (package locales)";
+    QtUserInterface ui(ensureApplication(), "Gr\xFC\xDF"
+                                            "e");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    ui.showMessage("caf\xE9", MessageStyle::Plain);
+    ASSERT_TRUE(MessageBox::lastShown().has_value());
+    EXPECT_EQ(MessageBox::lastShown()->caption, QString::fromUtf8("Grüße"));
+    EXPECT_EQ(MessageBox::lastShown()->text, QString::fromUtf8("café"));
 }
 
 // --- Handlers ---

@@ -1,6 +1,7 @@
 // The program with its real user-interface module, on Qt's offscreen platform
 // and on a real X server, judged by its exit status and the report it leaves.
 #include "ChildProcess.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <sys/wait.h>
@@ -22,13 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kWaitLimitSeconds[] = "30";
-
-std::string ReadFile(const std::string &path)
-{
-    std::ostringstream contents;
-    contents << std::ifstream(path, std::ios::binary).rdbuf();
-    return contents.str();
-}
 
 std::string Report(int returnCode, const std::string &message)
 {
@@ -150,6 +143,28 @@ TEST_F(ProgressDialogEndToEnd, CountdownConfirmsByItselfAndTheReportIsWritten)
          -1});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(ReadFile(ReportPath()), Report(3, "Done"));
+}
+
+// The message passes through the dialog's field on its way to the report, in
+// a locale whose charset is not Qt's.
+TEST_F(ProgressDialogEndToEnd, Latin1MessageReachesTheReportAsTheSameText)
+{
+    const BuiltLocale latin1("ISO-8859-1");
+    if (!latin1.active())
+        GTEST_SKIP() << "localedef cannot build en_US.ISO-8859-1 here (package locales)";
+    std::vector<std::string> environment = Environment("QT_QPA_PLATFORM=offscreen");
+    environment.push_back("LOCPATH=" + latin1.folder());
+    environment.push_back("LC_ALL=" + latin1.name());
+    const ChildResult result =
+        RunChild({{STUBSETUP_PROGRAM, "-component", "x", "-sleep", "1", "-message",
+                   "Gr\xFC\xDF"
+                   "e"},
+                  environment,
+                  m_root,
+                  -1});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(ReadFile(ReportPath()), Report(0, "Gr\xC3\xBC\xC3\x9F"
+                                                "e"));
 }
 
 TEST_F(ProgressDialogEndToEnd, OkPressedOnARealXServerWritesTheReport)
