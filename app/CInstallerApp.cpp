@@ -1,5 +1,6 @@
 #include "app/CInstallerApp.h"
 
+#include "app/InstallPath.h"
 #include "app/StandardErrorUserInterface.h"
 #include "app/platform/Process.h"
 
@@ -25,10 +26,6 @@ constexpr char kNoInstallDirectoryMessage[] =
     "Unable to get application installation directory.  Fatal error";
 constexpr char kCustomFileMessage[] = "Unable to install custom file!";
 constexpr char kExitInfoMessage[] = "Unable to set installer exit information!";
-
-// Room for any path the system can open, twice over; a longer install path
-// cannot name a directory and counts as missing.
-constexpr std::size_t kInstallPathBufferSize = 2 * kPathLimit;
 
 std::string SystemReason(int error)
 {
@@ -148,18 +145,17 @@ std::string CInstallerApp::FindInstallDirectory(const std::string &appDir,
 {
     if (!appDir.empty())
         return appDir;
-    std::vector<char> buffer(kInstallPathBufferSize);
-    auto size = static_cast<std::uint32_t>(buffer.size());
-    if (GetAppInstallPath(&size, buffer.data()) == 0) {
+    std::string path;
+    if (!LookUpInstallPath(path)) {
         const int error = errno;
         whyMissing = error == ERANGE ? std::string(kAppInstallPathVariable) + " is longer than " +
-                                           std::to_string(buffer.size() - 1) + " bytes"
+                                           std::to_string(kInstallPathCapacity - 1) + " bytes"
                                      : VariableProblem(kAppInstallPathVariable, error);
         return {};
     }
-    if (size == 0)
+    if (path.empty())
         whyMissing = VariableProblem(kAppInstallPathVariable, 0);
-    return std::string(buffer.data(), size);
+    return path;
 }
 
 std::string CInstallerApp::WhyReportNotStored(int error) const
