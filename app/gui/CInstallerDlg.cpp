@@ -2,10 +2,8 @@
 
 #include "app/gui/CDialogDuplicateAndAppend.h"
 #include "app/gui/CUsageDlg.h"
+#include "app/InstallPath.h"
 #include "app/gui/ProgramIcon.h"
-
-#include "InstallerLib/UpdaterFolders.h"
-#include "stubsetup/InstallerLib.h"
 
 #include "framework/Window.h"
 
@@ -29,8 +27,6 @@ constexpr const char *kReturnCodeItems[] = {
 };
 
 constexpr char kAboutMenuText[] = "&About stubsetup...";
-
-constexpr std::size_t kInstallPathBufferSize = 2 * kPathLimit;
 
 // Controls a countdown disables, in the order it disables them.
 constexpr int kCountdownDisabled[] = {
@@ -165,10 +161,9 @@ void CInstallerDlg::StyleHeader()
 
 void CInstallerDlg::TakeInstallPathFromEnvironment()
 {
-    std::vector<char> buffer(kInstallPathBufferSize, '\0');
-    auto size = static_cast<std::uint32_t>(buffer.size());
-    if (GetAppInstallPath(&size, buffer.data()) != 0)
-        m_strInstallPath.assign(buffer.data(), size);
+    std::string path;
+    if (LookUpInstallPath(path))
+        m_strInstallPath = path;
 }
 
 void CInstallerDlg::EnableFieldsForInstallPath()
