@@ -3,8 +3,16 @@
 #include <algorithm>
 
 namespace stubsetup {
+namespace {
 
-XmlElement::XmlElement(std::string name) : m_nameOrVersion(std::move(name)), m_isDocument(false)
+bool nameBefore(const XmlElement::Attribute &attribute, const std::string &name)
+{
+    return attribute.first < name;
+}
+
+} // namespace
+
+XmlElement::XmlElement(std::string name) : m_name(std::move(name)), m_isDocument(false)
 {}
 
 XmlElement::XmlElement() : m_isDocument(true)
@@ -34,10 +42,20 @@ void XmlElement::appendText(const char *data, std::size_t length)
 
 void XmlElement::setAttribute(const std::string &name, const std::string &value)
 {
-    if (m_isDocument && name == "version")
-        m_nameOrVersion = value;
-    else
-        m_attributes.set(name, value);
+    if (m_isDocument && name == "version") {
+        m_version = value;
+        return;
+    }
+    const auto place = std::lower_bound(m_attributes.begin(), m_attributes.end(), name, nameBefore);
+    if (place != m_attributes.end() && place->first == name) {
+        place->second = value;
+        return;
+    }
+    // An element has a few attributes and a read tree many elements: growing
+    // by exactly one keeps a large tree within its memory goal.
+    const auto index = place - m_attributes.begin();
+    m_attributes.reserve(m_attributes.size() + 1);
+    m_attributes.emplace(m_attributes.begin() + index, name, value);
 }
 
 void XmlElement::addChild(std::unique_ptr<XmlElement> child)
@@ -64,17 +82,12 @@ std::string XmlElement::getText() const
 
 std::string XmlElement::getName() const
 {
-    return m_isDocument ? std::string() : m_nameOrVersion;
+    return m_name;
 }
 
 XmlElement::AttributeList XmlElement::getAttributes() const
 {
-    AttributeList attributes;
-    attributes.reserve(m_attributes.count());
-    m_attributes.forEach([&attributes](const AttributePack::Entry &entry) {
-        attributes.emplace_back(entry.first, entry.second);
-    });
-    return attributes;
+    return m_attributes;
 }
 
 XmlElement::ChildList XmlElement::getChildren() const
@@ -88,7 +101,7 @@ XmlElement::ChildList XmlElement::getChildren() const
 
 std::string XmlElement::getVersion() const
 {
-    return m_isDocument ? m_nameOrVersion : std::string();
+    return m_version;
 }
 
 } // namespace stubsetup

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "xml/AttributePack.h"
-
 #include <memory>
 #include <string>
 #include <utility>
@@ -42,15 +40,11 @@ public:
     bool isDocument() const { return m_isDocument; }
 
 private:
-    // The reader and the writer work on the members without the getters' copies.
-    friend class XmlElementAccess;
-
-    AttributePack m_attributes;
+    std::string m_version;
+    AttributeList m_attributes; // sorted by name, byte by byte
     std::vector<std::unique_ptr<XmlElement>> m_children;
     std::string m_text;
-    // A document has no name, so this holds its version: one string less in
-    // every element of a large tree.
-    std::string m_nameOrVersion;
+    std::string m_name;
     bool m_isDocument;
 };
 

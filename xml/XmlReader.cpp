@@ -1,7 +1,5 @@
 #include "xml/XmlReader.h"
 
-#include "xml/XmlElementAccess.h"
-
 #include <expat.h>
 
 #include "common/platform/FileDescriptor.h"
@@ -196,11 +194,8 @@ void XmlReader::onStartElement(const char *name, const char **attributes)
         XmlElement *element = owned.get();
         parent->addChild(std::move(owned));
         m_elementStack.push_back(element);
-        m_attributeScratch.clear();
         for (const char **pair = attributes; pair[0]; pair += 2)
-            m_attributeScratch.emplace_back(pair[0], pair[1]);
-        XmlElementAccess::attributes(*element).assign(
-            m_attributeScratch.data(), m_attributeScratch.data() + m_attributeScratch.size());
+            element->setAttribute(pair[0], pair[1]);
     });
 }
 

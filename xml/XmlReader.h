@@ -1,6 +1,5 @@
 #pragma once
 
-#include "xml/AttributePack.h"
 #include "xml/XmlElement.h"
 
 #include <cstddef>
@@ -60,7 +59,6 @@ private:
     // Character data comes in pieces (each entity is one); collected here, the
     // text of an element is allocated once at its final size.
     std::string m_pendingText;
-    std::vector<AttributePack::Entry> m_attributeScratch;
     std::unique_ptr<XML_ParserStruct, ParserDeleter> m_parser;
 };
 

@@ -1,23 +1,16 @@
 #include "xml/XmlWriter.h"
 
-#include "xml/Prefetch.h"
-#include "xml/XmlElementAccess.h"
-
-#include <algorithm>
-#include <array>
-#include <cstdint>
-#include <cstring>
-#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace stubsetup {
 namespace {
 
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 
-// The entity for an ASCII byte that cannot stand as itself, or an empty view.
-constexpr std::string_view entityFor(unsigned char byte)
+// What an ASCII byte is written as when it cannot stand as itself: its
+// entity, or U+FFFD for a control byte that XML does not allow. Empty when
+// the byte stands as itself.
+constexpr std::string_view replacementFor(unsigned char byte)
 {
     switch (byte) {
     case '"':
@@ -38,33 +31,6 @@ constexpr std::string_view entityFor(unsigned char byte)
         return byte < 0x20 ? replacementCharacter : std::string_view{};
     }
 }
-
-// What each ASCII byte is written as: itself, its entity or U+FFFD, with its
-// length in the last of eight bytes. Escaping stores all eight with a single
-// move and no branch on the byte's kind; the bytes past the length are
-// overwritten by what follows. At eight bytes an entry the whole table takes
-// 1 KiB, so less of it has to be fetched again after each line's system call.
-struct AsciiReplacement {
-    char bytes[7];
-    unsigned char length;
-};
-static_assert(sizeof(AsciiReplacement) == 8);
-
-constexpr std::array<AsciiReplacement, 0x80> makeAsciiReplacements()
-{
-    std::array<AsciiReplacement, 0x80> table{};
-    for (std::size_t code = 0; code < table.size(); ++code) {
-        const std::string_view entity = entityFor(static_cast<unsigned char>(code));
-        AsciiReplacement &replacement = table[code];
-        replacement.bytes[0] = static_cast<char>(code);
-        replacement.length = static_cast<unsigned char>(entity.empty() ? 1 : entity.size());
-        for (std::size_t index = 0; index < entity.size(); ++index)
-            replacement.bytes[index] = entity[index];
-    }
-    return table;
-}
-
-constexpr std::array<AsciiReplacement, 0x80> asciiReplacements = makeAsciiReplacements();
 
 struct Utf8Sequence {
     std::size_t length; // bytes covered, at least 1
@@ -111,161 +77,34 @@ Utf8Sequence measureUtf8(std::string_view text, std::size_t pos)
     return {length, !nonCharacter};
 }
 
-// Room for the worst case is taken a slice at a time, so that a large text
-// does not reserve six times its size.
-constexpr std::size_t sliceSize = 4096;
-constexpr std::size_t mostBytesPerInputByte = 6; // "&quot;"
-// The last ASCII byte's store covers all of its eight bytes.
-constexpr std::size_t storeSlack = sizeof(AsciiReplacement);
-
-// Copies `size` bytes, which lie between one and two words, as the first
-// and the last word of them.
-template <typename Word> void copyOverlapping(char *to, const char *from, std::size_t size)
-{
-    Word head;
-    Word tail;
-    std::memcpy(&head, from, sizeof head);
-    std::memcpy(&tail, from + size - sizeof tail, sizeof tail);
-    std::memcpy(to, &head, sizeof head);
-    std::memcpy(to + size - sizeof tail, &tail, sizeof tail);
-}
-
-// Copies `size` bytes and answers the end of the copy. Up to sixteen bytes
-// take two overlapping moves at most: names, values and the pieces between
-// them are mostly that short, and the library's copy would cost a call and a
-// dispatch on the size for each.
-inline char *copyBytes(char *to, const char *from, std::size_t size)
-{
-    if (size > 16) {
-        std::memcpy(to, from, size);
-    } else if (size >= 8) {
-        copyOverlapping<std::uint64_t>(to, from, size);
-    } else if (size >= 4) {
-        copyOverlapping<std::uint32_t>(to, from, size);
-    } else if (size > 0) {
-        to[0] = from[0];
-        to[size / 2] = from[size / 2];
-        to[size - 1] = from[size - 1];
-    }
-    return to + size;
-}
-
-// A growing byte buffer that its writers fill through a raw pointer: the
-// writer's innermost steps then cost a store each, not a call.
-class ByteBuffer {
-public:
-    ByteBuffer() { grow(256); }
-
-    // Room for `size` more bytes, starting at the returned position; the
-    // bytes count once commit() is given the end of those written.
-    char *reserve(std::size_t size)
-    {
-        if (size > static_cast<std::size_t>(m_limit - m_end))
-            grow(size);
-        return m_end;
-    }
-    void commit(char *end) { m_end = end; }
-
-    void append(std::string_view piece)
-    {
-        commit(copyBytes(reserve(piece.size()), piece.data(), piece.size()));
-    }
-    void append(char byte)
-    {
-        char *at = reserve(1);
-        *at = byte;
-        commit(at + 1);
-    }
-    std::string_view view() const
-    {
-        return {m_bytes.get(), static_cast<std::size_t>(m_end - m_bytes.get())};
-    }
-    void clear() { m_end = m_bytes.get(); }
-
-private:
-    void grow(std::size_t size)
-    {
-        const std::string_view kept = view();
-        const std::size_t capacity =
-            std::max(2 * static_cast<std::size_t>(m_limit - m_bytes.get()), kept.size() + size);
-        auto bytes = std::make_unique<char[]>(capacity);
-        m_end = std::copy(kept.begin(), kept.end(), bytes.get());
-        m_limit = bytes.get() + capacity;
-        m_bytes = std::move(bytes);
-    }
-
-    std::unique_ptr<char[]> m_bytes;
-    char *m_end = nullptr;
-    char *m_limit = nullptr;
-};
-
-// Escapes the byte or UTF-8 sequence at `in` of `text` to `at`, and moves
-// both past it.
-inline void escapeOne(std::string_view text, const char *&in, char *&at)
-{
-    const auto byte = static_cast<unsigned char>(*in);
-    if (byte < 0x80) {
-        const AsciiReplacement &replacement = asciiReplacements[byte];
-        std::memcpy(at, &replacement, sizeof replacement);
-        at += replacement.length;
-        ++in;
-        return;
-    }
-    const Utf8Sequence sequence = measureUtf8(text, static_cast<std::size_t>(in - text.data()));
-    at = sequence.valid ? std::copy(in, in + sequence.length, at)
-                        : std::copy(replacementCharacter.begin(), replacementCharacter.end(), at);
-    in += sequence.length;
-}
-
 // Appends `text` to `out` with the escaping escapeXmlText describes.
-void appendEscaped(ByteBuffer &out, std::string_view text)
+void appendEscaped(std::string &out, std::string_view text)
 {
-    const char *in = text.data();
-    const char *const end = in + text.size();
-    while (in != end) {
-        const char *const sliceEnd = in + std::min<std::size_t>(end - in, sliceSize);
-        char *at = out.reserve(mostBytesPerInputByte * static_cast<std::size_t>(sliceEnd - in) +
-                               storeSlack);
-        while (in < sliceEnd)
-            escapeOne(text, in, at);
-        out.commit(at);
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            const std::string_view replacement = replacementFor(byte);
+            if (replacement.empty())
+                out += text[pos];
+            else
+                out += replacement;
+            ++pos;
+            continue;
+        }
+        const Utf8Sequence sequence = measureUtf8(text, pos);
+        out += sequence.valid ? text.substr(pos, sequence.length) : replacementCharacter;
+        pos += sequence.length;
     }
 }
 
-template <typename Visit> void forEachAttribute(const AttributePack &attributes, Visit visit)
-{
-    attributes.forEach([&visit](const AttributePack::Entry &entry) { visit(entry); });
-}
-
-template <typename Visit>
-void forEachAttribute(const XmlElement::AttributeList &attributes, Visit visit)
-{
-    for (const auto &attribute : attributes)
-        visit(AttributePack::Entry(attribute.first, attribute.second));
-}
-
-// Collects each line and hands it to the stream whole at its line end, with
-// the flush the format promises; a single write per line keeps large trees
-// cheap.
+// Builds the output a line at a time and hands each line to the stream at its
+// line end, followed by a flush, so that every line reaches the file whole.
+// A failing stream keeps its failure in its state and drops what follows.
 class LineWriter {
 public:
     explicit LineWriter(std::ostream &stream) : m_stream(stream) {}
 
-    // Writes `element` as one output operation under one sentry, as a
-    // stream's own output functions do; an ordinary element's last line has
-    // no line end, so it is sent here (not from a destructor, where a
-    // throwing stream would end the program).
-    void whole(const XmlElement &element)
-    {
-        const std::ostream::sentry ready(m_stream);
-        if (!ready)
-            return;
-        this->element(element);
-        send(false);
-    }
-
-private:
-    void element(const XmlElement &element)
+    void write(const XmlElement &element)
     {
         if (element.isDocument())
             document(element);
@@ -273,148 +112,97 @@ private:
             ordinary(element);
     }
 
-    void put(std::string_view piece) { m_line.append(piece); }
-    void put(char byte) { m_line.append(byte); }
+    // An ordinary element written on its own ends without a line end.
+    void finish() { send(); }
 
-    // Does what write, and with `flush` a flush after it, would do, without
-    // the sentry each of those takes: that and the calls saved are a good
-    // part of the writer's own time per line. Once the stream failed, the
-    // rest is dropped.
-    void send(bool flush)
+private:
+    void send()
     {
-        if (m_stream.good()) {
-            try {
-                if (!handOver(flush))
-                    m_stream.setstate(std::ios::badbit);
-            } catch (...) {
-                if (markBadAfterThrow())
-                    throw;
-            }
-        }
+        m_stream.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
         m_line.clear();
-    }
-
-    bool handOver(bool flush)
-    {
-        std::streambuf &buffer = *m_stream.rdbuf();
-        const std::string_view line = m_line.view();
-        const auto size = static_cast<std::streamsize>(line.size());
-        return buffer.sputn(line.data(), size) == size && (!flush || buffer.pubsync() != -1);
-    }
-
-    // As the stream's own functions do when their buffer throws: the stream
-    // turns bad; answers whether the stream asks for the exception to go on.
-    bool markBadAfterThrow()
-    {
-        try {
-            m_stream.setstate(std::ios::badbit);
-        } catch (const std::ios_base::failure &) {
-            // The state is set before setstate throws.
-        }
-        return (m_stream.exceptions() & std::ios::badbit) != 0;
     }
 
     void lineEnd()
     {
-        put('\n');
-        send(true);
+        m_line += '\n';
+        send();
+        m_stream.flush();
     }
 
-    void attribute(const AttributePack::Entry &attribute)
+    void attribute(const XmlElement::Attribute &attribute)
     {
-        put(attribute.first);
-        put("=\"");
+        m_line += attribute.first;
+        m_line += "=\"";
         appendEscaped(m_line, attribute.second);
-        put('\"');
+        m_line += '"';
     }
 
-    // The system call at each line end leaves time to fetch the next
-    // children's data, which a large tree would otherwise have the writer
-    // wait for at every line.
-    template <typename Children> void children(const Children &children)
+    void children(const XmlElement::ChildList &children)
     {
-        const std::size_t count = children.size();
-        for (std::size_t index = 0; index < count; ++index) {
-            if (index + 2 < count)
-                prefetchForReading(&*children[index + 2]);
-            if (index + 1 < count)
-                prefetchMembers(*children[index + 1]);
-            element(*children[index]);
+        for (const XmlElement *child : children) {
+            write(*child);
             lineEnd();
         }
     }
 
-    static void prefetchMembers(const XmlElement &element)
-    {
-        if (!XmlElementAccess::hasPlainGetters(element))
-            return;
-        prefetchForReading(XmlElementAccess::text(element).data());
-        XmlElementAccess::attributes(element).prefetch();
-    }
-
     void document(const XmlElement &document)
     {
-        put("<?xml version=\"");
-        put(document.getVersion());
-        put("\" ");
-        forEachAttribute(document.getAttributes(), [this](const AttributePack::Entry &each) {
+        m_line += "<?xml version=\"";
+        m_line += document.getVersion();
+        m_line += "\" ";
+        for (const XmlElement::Attribute &each : document.getAttributes()) {
             attribute(each);
-            put(' ');
-        });
-        put("?>");
+            m_line += ' ';
+        }
+        m_line += "?>";
         lineEnd();
         children(document.getChildren());
     }
 
     void ordinary(const XmlElement &element)
     {
-        if (XmlElementAccess::hasPlainGetters(element))
-            ordinary(XmlElementAccess::name(element), XmlElementAccess::attributes(element),
-                     XmlElementAccess::text(element), XmlElementAccess::children(element));
-        else
-            ordinary(element.getName(), element.getAttributes(), element.getText(),
-                     element.getChildren());
-    }
-
-    template <typename Attributes, typename Children>
-    void ordinary(std::string_view name, const Attributes &attributes, std::string_view text,
-                  const Children &childList)
-    {
-        put('<');
-        put(name);
-        forEachAttribute(attributes, [this](const AttributePack::Entry &each) {
-            put(' ');
+        const std::string name = element.getName();
+        m_line += '<';
+        m_line += name;
+        for (const XmlElement::Attribute &each : element.getAttributes()) {
+            m_line += ' ';
             attribute(each);
-        });
-        put('>');
+        }
+        m_line += '>';
+        const std::string text = element.getText();
+        const XmlElement::ChildList childList = element.getChildren();
         if (!text.empty())
             appendEscaped(m_line, text);
         else if (!childList.empty())
             lineEnd();
         children(childList);
-        put("</");
-        put(name);
-        put('>');
+        m_line += "</";
+        m_line += name;
+        m_line += '>';
     }
 
     std::ostream &m_stream;
-    ByteBuffer m_line;
+    std::string m_line;
 };
 
 } // namespace
 
 std::ostream &writeXml(std::ostream &stream, const XmlElement *element)
 {
-    if (element)
-        LineWriter(stream).whole(*element);
+    if (element) {
+        LineWriter writer(stream);
+        writer.write(*element);
+        writer.finish();
+    }
     return stream;
 }
 
 std::string escapeXmlText(const std::string &text)
 {
-    ByteBuffer escaped;
+    std::string escaped;
+    escaped.reserve(text.size());
     appendEscaped(escaped, text);
-    return std::string(escaped.view());
+    return escaped;
 }
 
 } // namespace stubsetup

@@ -51,8 +51,7 @@ TEST(XmlElementTest, AttributesAreOrderedByUnsignedBytesAndReplacedInPlace)
             {"B", "1"}, {"a", "1"}, {"ab", "2"}, {"b", "1"}, {"version", "1"}, {"\xC3\xA9", "1"}}));
 }
 
-// Lengths of 128 bytes and more take more than one byte in the packed
-// storage; NUL bytes are data like any other.
+// Long names and values are kept whole; NUL bytes are data like any other.
 TEST(XmlElementTest, AttributesKeepLongAndBinaryNamesAndValues)
 {
     XmlElement element("e");
@@ -80,6 +79,7 @@ TEST(XmlElementTest, DocumentNodeKeepsVersionApartFromAttributes)
     document.setAttribute("Version", "x");
     EXPECT_EQ(document.getVersion(), "1.0");
     EXPECT_EQ(document.getAttributes(), (Attributes{{"Version", "x"}}));
+    EXPECT_EQ(document.getName(), "");
     EXPECT_FALSE(XmlElement("e").isDocument());
     EXPECT_EQ(XmlElement("e").getVersion(), "");
 }

@@ -162,7 +162,7 @@ TEST_F(XmlReaderTest, DeliversParsedText)
 
 TEST_F(XmlReaderTest, AttributesArriveSortedByName)
 {
-    // A few attributes and many take different ways into the sorted order.
+    // Given in descending order, a few attributes or many are listed by name.
     for (const int count : {3, 40}) {
         std::string content = "<a";
         Attributes expected;

@@ -213,8 +213,8 @@ TEST(EscapeXmlTextTest, ReplacesTheFiveSpecialsAndKeepsOtherAllowedText)
     EXPECT_EQ(escapeXmlText(""), "");
 }
 
-// Long texts are escaped in slices: characters and replacements at and
-// across slice ends come out as in a short text.
+// Characters and replacements deep into a long text come out as in a short
+// one.
 TEST(EscapeXmlTextTest, EscapesLongTextsWhole)
 {
     for (const std::size_t lead : {4094u, 4095u, 4096u}) {
