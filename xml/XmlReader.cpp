@@ -9,7 +9,7 @@
 namespace stubsetup {
 namespace {
 
-constexpr int pieceSize = 1024;
+constexpr int kPieceSize = 1024;
 
 XmlReader &readerOf(void *userData)
 {
@@ -53,7 +53,7 @@ template <typename Action> void abortParseOnFailure(XML_Parser parser, Action ac
 // In an ISO-8859-1 document expat takes the feminine and masculine ordinals
 // and the micro sign as name characters, in UTF-8 (all the writer produces)
 // it does not: a tree holding such a name could never be read back.
-bool IsWritableName(const char *name)
+bool isWritableName(const char *name)
 {
     for (const char *at = name; *at != '\0'; ++at)
         if (static_cast<unsigned char>(at[0]) == 0xC2 &&
@@ -62,12 +62,12 @@ bool IsWritableName(const char *name)
     return true;
 }
 
-bool AreWritableNames(const char *name, const char **attributes)
+bool areWritableNames(const char *name, const char **attributes)
 {
     for (const char **pair = attributes; pair[0]; pair += 2)
-        if (!IsWritableName(pair[0]))
+        if (!isWritableName(pair[0]))
             return false;
-    return IsWritableName(name);
+    return isWritableName(name);
 }
 
 } // namespace
@@ -138,15 +138,15 @@ bool XmlReader::parseFile(const std::string &path, bool resultIfUnread)
 bool XmlReader::feedFile(int file)
 {
     for (bool last = false; !last;) {
-        void *buffer = XML_GetBuffer(m_parser.get(), pieceSize);
+        void *buffer = XML_GetBuffer(m_parser.get(), kPieceSize);
         if (!buffer) {
             errno = ENOMEM;
             return false;
         }
-        const long long length = platform::ReadFull(file, static_cast<char *>(buffer), pieceSize);
+        const long long length = platform::ReadFull(file, static_cast<char *>(buffer), kPieceSize);
         if (length < 0)
             return false;
-        last = length < pieceSize;
+        last = length < kPieceSize;
         if (XML_ParseBuffer(m_parser.get(), static_cast<int>(length), last) != XML_STATUS_OK) {
             errno = XML_GetErrorCode(m_parser.get()) == XML_ERROR_NO_MEMORY ? ENOMEM : EBADMSG;
             return false;
@@ -180,7 +180,7 @@ void XmlReader::onStartElement(const char *name, const char **attributes)
 {
     // The stack holds the document node under the open elements, so its size
     // is the depth of the element that starts here.
-    if (!AreWritableNames(name, attributes) || m_elementStack.size() > maxDepth) {
+    if (!areWritableNames(name, attributes) || m_elementStack.size() > kMaxDepth) {
         XML_StopParser(m_parser.get(), XML_FALSE);
         return;
     }

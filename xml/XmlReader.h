@@ -28,13 +28,13 @@ public:
     bool prepare(const char *encoding, char namespaceSeparator);
     // A missing or empty file answers `resultIfUnread`; otherwise true when
     // the whole file could be read and is a well-formed document whose
-    // elements nest at most maxDepth deep. On failure errno tells why: the
+    // elements nest at most kMaxDepth deep. On failure errno tells why: the
     // open or read error, ENOMEM, or EBADMSG for a document that is not
     // well-formed.
     bool parseFile(const std::string &path, bool resultIfUnread);
     // The tree's destruction and the writer recurse over its depth, so a file
     // nested deeper would exhaust the stack; no settings file comes near it.
-    static constexpr std::size_t maxDepth = 1000;
+    static constexpr std::size_t kMaxDepth = 1000;
     XmlElement *document() const { return m_document.get(); }
 
     // expat callbacks forward here. They never throw: running out of memory

@@ -5,7 +5,7 @@
 namespace stubsetup {
 namespace {
 
-constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 // What an ASCII byte is written as when it cannot stand as itself: its
 // entity, or U+FFFD for a control byte that XML does not allow. Empty when
@@ -28,7 +28,7 @@ constexpr std::string_view replacementFor(unsigned char byte)
     case '\r':
         return {};
     default:
-        return byte < 0x20 ? replacementCharacter : std::string_view{};
+        return byte < 0x20 ? kReplacementCharacter : std::string_view{};
     }
 }
 
@@ -92,7 +92,7 @@ void appendEscaped(std::string &out, std::string_view text)
             continue;
         }
         const Utf8Sequence sequence = measureUtf8(text, pos);
-        out += sequence.valid ? text.substr(pos, sequence.length) : replacementCharacter;
+        out += sequence.valid ? text.substr(pos, sequence.length) : kReplacementCharacter;
         pos += sequence.length;
     }
 }

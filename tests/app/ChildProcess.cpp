@@ -40,9 +40,9 @@ std::vector<char *> PointersTo(const std::vector<std::string> &words)
         const rlimit limit{bytes, bytes};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    constexpr uid_t nobody = 65534;
+    constexpr uid_t kNobody = 65534;
     if (run.asNobody && geteuid() == 0 &&
-        (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+        (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
         _exit(125);
     execve(argv[0], argv, envp);
     _exit(127);

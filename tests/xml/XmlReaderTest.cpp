@@ -110,10 +110,10 @@ std::size_t depthOf(const XmlElement *element)
 // freed or written.
 TEST_F(XmlReaderTest, RefusesElementsNestedDeeperThanTheLimit)
 {
-    EXPECT_TRUE(parse(nested(XmlReader::maxDepth)));
-    EXPECT_EQ(depthOf(m_reader.document()), XmlReader::maxDepth);
-    EXPECT_FALSE(parse(nested(XmlReader::maxDepth + 1)));
-    EXPECT_EQ(depthOf(m_reader.document()), XmlReader::maxDepth);
+    EXPECT_TRUE(parse(nested(XmlReader::kMaxDepth)));
+    EXPECT_EQ(depthOf(m_reader.document()), XmlReader::kMaxDepth);
+    EXPECT_FALSE(parse(nested(XmlReader::kMaxDepth + 1)));
+    EXPECT_EQ(depthOf(m_reader.document()), XmlReader::kMaxDepth);
     EXPECT_FALSE(parse(nested(1000000)));
 }
 
