@@ -133,8 +133,8 @@ bool CInstallerDlg::OnInitDialog()
     // goes into the dialog's context menu instead.
     AppendSystemMenuSeparator();
     AppendSystemMenuItem(IDM_ABOUTBOX, QString::fromLatin1(kAboutMenuText));
+    // One window icon serves the title bar, the taskbar and the switcher alike.
     SetIcon(m_hIcon, true);
-    SetIcon(m_hIcon, false);
     StyleHeader();
 
     TakeInstallPathFromEnvironment();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/InstallerDialogValues.h"
 #include "controls/CStyledLabel.h"
 
 #include "framework/CDialog.h"
@@ -15,7 +16,7 @@ namespace stubsetup {
 // either counts the install time down and confirms itself, or waits for the
 // tester to choose the return code and message. Its fields carry the run's
 // values in and the chosen return code and message out.
-class CInstallerDlg final : public CDialog {
+class CInstallerDlg final : public CDialog, public InstallerDialogValues {
 public:
     static constexpr int IDC_HEADER = 1000;
     static constexpr int IDC_PROGRESS = 1001;
@@ -42,15 +43,10 @@ public:
     // Shows or hides the countdown row: its label, its text and the bar.
     void ShowCountdown(bool show);
 
-    std::string m_strComponent;
-    std::string m_strInstallingFile;
-    std::string m_strInstallPath;
-    std::uint32_t m_nSleepSeconds = 0;
+    // The run's values (InstallerDialogValues) plus what only the dialog
+    // keeps; m_nReturnCode is the index of the selected item, -1 for none.
     std::uint32_t m_nElapsedSeconds = 0;
-    std::string m_strMessage;
     std::string m_strTimeRemaining;
-    std::string m_strDisplayName;
-    int m_nReturnCode = -1; // index of the selected item, -1 for none
 
 protected:
     bool OnInitDialog() override;

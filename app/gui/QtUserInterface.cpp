@@ -1,7 +1,6 @@
 #include "app/gui/QtUserInterface.h"
 
 #include "app/gui/CInstallerDlg.h"
-#include "app/gui/CUsageDlg.h"
 #include "app/gui/ProgramIcon.h"
 
 #include "framework/LocalText.h"
@@ -46,22 +45,10 @@ void QtUserInterface::showMessage(const std::string &text, MessageStyle style)
     MessageBox::show(toQString(text), m_strCaption, toBoxStyle(style));
 }
 
-void QtUserInterface::showUsageDialog()
-{
-    CUsageDlg dialog;
-    dialog.DoModal();
-}
-
 DialogResult QtUserInterface::runProgressDialog(InstallerDialogValues &values)
 {
     CInstallerDlg dialog;
-    dialog.m_strComponent = values.m_strComponent;
-    dialog.m_strMessage = values.m_strMessage;
-    dialog.m_nSleepSeconds = values.m_nSleepSeconds;
-    dialog.m_nReturnCode = values.m_nReturnCode;
-    dialog.m_strInstallPath = values.m_strInstallPath;
-    dialog.m_strDisplayName = values.m_strDisplayName;
-    dialog.m_strInstallingFile = values.m_strInstallingFile;
+    static_cast<InstallerDialogValues &>(dialog) = values;
     if (dialog.DoModal() != IDOK)
         return DialogResult{DialogOutcome::Cancelled, {}};
     // Only these two reach the report; the other fields are for showing.

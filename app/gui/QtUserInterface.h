@@ -22,7 +22,6 @@ public:
 
     // The usage window, modal; the progress dialog's "&Usage" button and its
     // about command open it.
-    void showUsageDialog();
 
 private:
     std::unique_ptr<ApplicationScope> m_application;

@@ -144,17 +144,5 @@ TEST(UsageDialogTest, EditsAreDiscardedWhenTheDialogOpensAgain)
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
-TEST(UsageDialogTest, TheUserInterfaceOpensItModally)
-{
-    QtUserInterface ui(ensureApplication(), "stubsetup");
-    bool opened = false;
-    test::whenModal([&opened](QWidget &window) {
-        opened = dynamic_cast<CUsageDlg *>(&window) != nullptr && window.isVisible();
-        test::pressKey(window, Qt::Key_Escape);
-    });
-    ui.showUsageDialog();
-    EXPECT_TRUE(opened);
-}
-
 } // namespace
 } // namespace stubsetup
