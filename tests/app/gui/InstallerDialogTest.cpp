@@ -188,6 +188,22 @@ TEST_F(InstallerDialogTest, ReturnCodeOutsideTheItemsSelectsNoneAndStartsNoCount
     EXPECT_EQ(dialog.m_nReturnCode, -1);
 }
 
+TEST_F(InstallerDialogTest, WithoutAComponentThereIsNoCountdown)
+{
+    CInstallerDlg dialog;
+    fillWaitingRun(dialog);
+    dialog.m_strComponent.clear();
+    dialog.m_nReturnCode = 2;
+    dialog.m_nSleepSeconds = 5;
+    test::whenModal([](QWidget &window) {
+        EXPECT_FALSE(findControl(&window, Dlg::IDC_PROGRESS)->isVisible());
+        EXPECT_TRUE(findControl(&window, IDOK)->isEnabled());
+        click(window, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_nReturnCode, 2);
+}
+
 // --- The countdown ---
 
 TEST_F(InstallerDialogTest, CountdownDisablesEveryControlAndConfirmsItself)
