@@ -1,12 +1,26 @@
 /* The store's yardstick: the same number of report rewrites done by hand in
- * C, each a write to a fresh temporary file, an fsync and a rename over the
- * report; the same durable work a save does, minus the XML tree. */
+ * C, each a write to a fresh temporary file, an fsync, a rename over the
+ * report and an fsync of its folder; the same durable work a save does,
+ * minus the XML tree. */
 #include "BenchClock.h"
 
+#include <fcntl.h>
+#include <libgen.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+
+static int syncFolder(const char *path)
+{
+    char copy[4096];
+    snprintf(copy, sizeof copy, "%s", path);
+    const int folder = open(dirname(copy), O_RDONLY | O_DIRECTORY);
+    const int ok = folder >= 0 && fsync(folder) == 0;
+    if (folder >= 0)
+        close(folder);
+    return ok;
+}
 
 static int rewrite(const char *path, int returnCode)
 {
@@ -26,7 +40,7 @@ static int rewrite(const char *path, int returnCode)
         unlink(temporary);
         return 0;
     }
-    return 1;
+    return syncFolder(path);
 }
 
 int main(int argc, char **argv)
