@@ -1,6 +1,6 @@
 #include "framework/MessageBox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <utility>
 
@@ -28,9 +28,9 @@ void configure(QMessageBox &box, const QString &text, const QString &caption,
 
 MessageBox::Shown describe(const QMessageBox &box)
 {
-    return MessageBox::Shown{box.text(),          box.textFormat(),      box.windowTitle(),
-                             box.icon(),          box.standardButtons(), box.windowFlags(),
-                             box.windowModality()};
+    return MessageBox::Shown{box.text(),           box.textFormat(),      box.windowTitle(),
+                             box.icon(),           box.standardButtons(), box.windowFlags(),
+                             box.windowModality(), box.parentWidget()};
 }
 
 } // namespace
@@ -38,7 +38,10 @@ MessageBox::Shown describe(const QMessageBox &box)
 QMessageBox::StandardButton MessageBox::show(const QString &text, const QString &caption,
                                              Style style)
 {
-    QMessageBox box;
+    // A box belongs to the dialog that is running, as its transient and
+    // centred on it; with none running it stands on its own.
+    QWidget *owner = QApplication::activeModalWidget();
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
     configure(box, text, caption, style);
     if (g_nextAnswer) {
         g_lastShown = describe(box);
