@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -80,6 +81,29 @@ QWidget *makeEdit(QWidget &dialog, const ControlTemplate &control)
     return edit;
 }
 
+// Text typed into the field is not one of the items, so no item stays
+// selected; what was typed, the caret and the completion stay as they are.
+void deselectOnTyping(QComboBox &combo)
+{
+    QLineEdit &field = *combo.lineEdit();
+    QObject::connect(&field, &QLineEdit::textEdited, &combo, [&combo, &field] {
+        if (combo.currentIndex() < 0)
+            return;
+        const QString text = field.text();
+        const int cursor = field.cursorPosition();
+        const int selectionStart = field.selectionStart();
+        const int selectionLength = int(field.selectedText().size());
+        combo.setCurrentIndex(-1);
+        setWindowText(&combo, text);
+        if (selectionStart < 0)
+            field.setCursorPosition(cursor);
+        else if (cursor == selectionStart)
+            field.setSelection(selectionStart + selectionLength, -selectionLength);
+        else
+            field.setSelection(selectionStart, selectionLength);
+    });
+}
+
 QWidget *makeComboBox(QWidget &dialog, const ControlTemplate &control)
 {
     auto *combo = new QComboBox(&dialog);
@@ -87,6 +111,8 @@ QWidget *makeComboBox(QWidget &dialog, const ControlTemplate &control)
     combo->setEditable(type == WindowStyle::kComboDropDown);
     // Typed text stays in the field; the list holds only what the dialog adds.
     combo->setInsertPolicy(QComboBox::NoInsert);
+    if (combo->isEditable())
+        deselectOnTyping(*combo);
     return combo;
 }
 
@@ -111,9 +137,35 @@ Qt::ScrollBarPolicy scrollBarPolicy(const ControlTemplate &control, std::uint32_
     return hasStyle(control, bit) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
 }
 
+// A text box that does not want Return leaves Enter to the dialog, which
+// presses its default button; Ctrl+Enter still breaks the line.
+class DialogTextEdit final : public QTextEdit {
+public:
+    DialogTextEdit(QWidget *parent, bool wantsReturn)
+        : QTextEdit(parent), m_bWantsReturn(wantsReturn)
+    {}
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (!enter || m_bWantsReturn) {
+            QTextEdit::keyPressEvent(event);
+        } else if (event->modifiers() & Qt::ControlModifier) {
+            if (!isReadOnly())
+                textCursor().insertBlock();
+        } else {
+            event->ignore();
+        }
+    }
+
+private:
+    bool m_bWantsReturn;
+};
+
 QWidget *makeRichEdit(QWidget &dialog, const ControlTemplate &control)
 {
-    auto *edit = new QTextEdit(&dialog);
+    auto *edit = new DialogTextEdit(&dialog, hasStyle(control, WindowStyle::kEditWantReturn));
     edit->setAcceptRichText(true);
     edit->setTabChangesFocus(true);
     if (!hasBorder(control))

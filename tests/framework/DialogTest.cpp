@@ -272,6 +272,31 @@ TEST(DialogTest, FieldExchangeFillsAndReadsBackInBothDirections)
     EXPECT_EQ(dialog.m_nReturnCode, -1);
 }
 
+TEST(DialogTest, TextTypedIntoTheComboBoxFieldSelectsNoItem)
+{
+    TestDialog dialog;
+    auto *combo = control<QComboBox>(dialog, kReturnCode);
+    QLineEdit *field = combo->lineEdit();
+    dialog.m_nReturnCode = 0;
+    dialog.UpdateData(false);
+    field->setCursorPosition(3);
+    QTest::keyClicks(field, "X");
+    EXPECT_EQ(field->text(), "ComXplete (0)");
+    EXPECT_EQ(field->cursorPosition(), 4);
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_nReturnCode, -1);
+
+    // Picking from the list selects again; typing over the pick deselects.
+    QTest::keyClick(combo, Qt::Key_Down);
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_nReturnCode, 0);
+    field->selectAll();
+    QTest::keyClicks(field, "7");
+    EXPECT_EQ(combo->currentText(), "7");
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_nReturnCode, -1);
+}
+
 TEST(DialogTest, TooLongTextStopsTheReadBackWithTheMessageFocusAndSelection)
 {
     TestDialog dialog;
