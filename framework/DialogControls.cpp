@@ -13,7 +13,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
-
+#include <optional>
 #include <vector>
 
 namespace stubsetup {
@@ -310,6 +310,82 @@ void widenOneLineLabels(const DialogTemplate &dialogTemplate, const std::vector<
     }
 }
 
+bool takesInput(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::ComboBox ||
+           kind == ControlKind::RichEdit;
+}
+
+// What a label says, as a screen reader should say it: without mnemonic
+// marks ("&&" is a plain "&") and without its closing colon.
+QString spokenLabel(const ControlTemplate &label)
+{
+    const QString text = QString::fromUtf8(label.text);
+    QString spoken =
+        (hasStyle(label, WindowStyle::kStaticNoPrefix) ? text : withoutMnemonics(text)).trimmed();
+    if (spoken.endsWith(':'))
+        spoken.chop(1);
+    return spoken.trimmed();
+}
+
+// The label a person reads for a field: on its row to its left, else on the
+// line just above it, starting over it; the nearest one. Answers its index,
+// or none.
+std::optional<std::size_t> labelFor(const QWidget &field, const DialogTemplate &dialogTemplate,
+                                    const std::vector<QWidget *> &widgets, int lineHeight)
+{
+    const QRect area = field.geometry();
+    std::optional<std::size_t> beside;
+    std::optional<std::size_t> above;
+    for (std::size_t index = 0; index < widgets.size(); ++index) {
+        if (dialogTemplate.controls[index].kind != ControlKind::StaticText)
+            continue;
+        const QRect bounds = widgets[index]->geometry();
+        const int middle = bounds.center().y();
+        if (middle >= area.top() && middle <= area.bottom() && bounds.right() < area.left()) {
+            if (!beside || bounds.right() > widgets[*beside]->geometry().right())
+                beside = index;
+        } else if (bounds.bottom() < area.top() && area.top() - bounds.bottom() <= lineHeight &&
+                   bounds.left() >= area.left() && bounds.left() < area.right()) {
+            if (!above || bounds.bottom() > widgets[*above]->geometry().bottom())
+                above = index;
+        }
+    }
+    return beside ? beside : above;
+}
+
+bool hasMnemonic(const ControlTemplate &label)
+{
+    const QString text = QString::fromUtf8(label.text);
+    return !hasStyle(label, WindowStyle::kStaticNoPrefix) &&
+           withoutMnemonics(text).size() + text.count(QLatin1String("&&")) < text.size();
+}
+
+// Assistive technology and test robots find a field by its label's words.
+void nameFieldsAfterTheirLabels(const DialogTemplate &dialogTemplate,
+                                const std::vector<QWidget *> &widgets, const DialogBaseUnits &units)
+{
+    const int lineHeight = units.toPixelsY(kDialogUnitsPerLine);
+    for (std::size_t index = 0; index < widgets.size(); ++index) {
+        if (!takesInput(dialogTemplate.controls[index].kind))
+            continue;
+        const auto found = labelFor(*widgets[index], dialogTemplate, widgets, lineHeight);
+        if (!found)
+            continue;
+        const ControlTemplate &label = dialogTemplate.controls[*found];
+        const QString name = spokenLabel(label);
+        widgets[index]->setAccessibleName(name);
+        // On Linux Qt names a combo box after its text; its field carries the
+        // label's words instead.
+        if (auto *combo = qobject_cast<QComboBox *>(widgets[index]); combo && combo->lineEdit())
+            combo->lineEdit()->setAccessibleName(name);
+        // A label without a mnemonic has no key to pass on, so its buddy is the
+        // field it names: assistive technology then relates the two.
+        if (!hasMnemonic(label) && !hasStyle(label, WindowStyle::kStaticNoPrefix))
+            qobject_cast<QLabel *>(widgets[*found])->setBuddy(widgets[index]);
+    }
+}
+
 } // namespace
 
 void createControls(QWidget &dialog, const DialogTemplate &dialogTemplate,
@@ -320,6 +396,7 @@ void createControls(QWidget &dialog, const DialogTemplate &dialogTemplate,
         widgets.push_back(createControl(dialog, control, units));
     assignBuddies(dialogTemplate, widgets);
     widenOneLineLabels(dialogTemplate, widgets, units);
+    nameFieldsAfterTheirLabels(dialogTemplate, widgets, units);
 }
 
 } // namespace stubsetup

@@ -95,6 +95,18 @@ void setWindowText(QWidget *widget, const QString &text)
     widget->setProperty("text", text);
 }
 
+QString withoutMnemonics(const QString &text)
+{
+    QString shown;
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        if (text[index] == '&')
+            ++index;
+        if (index < text.size())
+            shown += text[index];
+    }
+    return shown;
+}
+
 QWidget *findControl(const QWidget *parent, int id)
 {
     if (id == kNoControlId)
@@ -125,6 +137,7 @@ void replaceControl(QWidget *placeholder, QWidget *replacement)
     setWindowText(replacement, windowText(placeholder));
     replacement->setEnabled(placeholder->isEnabled());
     replacement->setFocusPolicy(placeholder->focusPolicy());
+    replacement->setAccessibleName(placeholder->accessibleName());
     // The replacement takes the placeholder's place in the focus chain, so the
     // template's tab order stays.
     QWidget::setTabOrder(placeholder, replacement);
