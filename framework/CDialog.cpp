@@ -51,6 +51,8 @@ CDialog::CDialog(const DialogTemplate &dialogTemplate, QWidget *parent)
     setFixedSize(m_baseUnits.toPixelsX(dialogTemplate.width),
                  m_baseUnits.toPixelsY(dialogTemplate.height));
     createControls(*this, dialogTemplate, m_baseUnits);
+    if (parent)
+        centreOnOwnerWhenShown(*this);
     if (GetDlgItem(IDOK))
         MapClicked(IDOK, [this] { OnOK(); });
     if (GetDlgItem(IDCANCEL))

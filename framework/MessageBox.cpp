@@ -1,5 +1,7 @@
 #include "framework/MessageBox.h"
 
+#include "framework/Window.h"
+
 #include <QApplication>
 
 #include <utility>
@@ -43,6 +45,7 @@ QMessageBox::StandardButton MessageBox::show(const QString &text, const QString 
     QWidget *owner = QApplication::activeModalWidget();
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     configure(box, text, caption, style);
+    centreOnOwnerWhenShown(box);
     if (g_nextAnswer) {
         g_lastShown = describe(box);
         return std::exchange(g_nextAnswer, std::nullopt).value();

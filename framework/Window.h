@@ -73,6 +73,10 @@ void setExtendedStyle(QWidget *widget, std::uint32_t style);
 QString windowText(const QWidget *widget);
 void setWindowText(QWidget *widget, const QString &text);
 
+// Centres a window that has an owner on that owner each time it is shown, at
+// the size it shows with.
+void centreOnOwnerWhenShown(QWidget &window);
+
 // A control text as it reads on screen: each '&' marks the next character as
 // the mnemonic and is not shown, "&&" shows one '&'.
 QString withoutMnemonics(const QString &text);
