@@ -112,7 +112,7 @@ def main(program):
                        "XDG_CACHE_HOME": f"{home}/cache", "XDG_RUNTIME_DIR": home}
         environment.update({name: value for name, value in os.environ.items()
                             if name.endswith("SAN_OPTIONS")})
-        status = subprocess.run(["dbus-run-session", "--", sys.executable,
+        status = subprocess.run(["dbus-run-session", "--", sys.executable, "-B",
                                  os.path.abspath(__file__), program], env=environment).returncode
     finally:
         shutil.rmtree(home, ignore_errors=True)
