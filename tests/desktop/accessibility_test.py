@@ -68,7 +68,8 @@ def drive(program):
         display = start_xvfb(current)
         installer = current.start_program(
             ["-component", "x", "-return", "1", "-message", "Before", "-display", "Robot Run"],
-            {"DISPLAY": display, "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"]})
+            {"DISPLAY": display,
+             "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"]})
         dialog = wait_for("the progress dialog on the accessibility bus",
                           lambda: find_dialog(pyatspi))
 

@@ -90,8 +90,8 @@ def main(program):
         wait_for("openbox to manage the screen",
                  lambda: "window id" in desktop.root_prop("_NET_SUPPORTING_WM_CHECK"))
 
-        installer = current.start_program(["-component", "x", "-return", "2", "-message", "Typed over"],
-                                          desktop.env)
+        installer = current.start_program(
+            ["-component", "x", "-return", "2", "-message", "Typed over"], desktop.env)
         progress = desktop.new_window("stubsetup")
 
         # A main window: listed, in the taskbar, with class, title and icon.
