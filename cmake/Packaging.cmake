@@ -23,8 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the SVG plug-ins
-# draw the program's icon, xdg-open shows env.txt.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# draw the program's icon, the Wayland platform plug-ins show the dialogs on
+# a Wayland desktop, xdg-open shows env.txt.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 
 include(CPack)

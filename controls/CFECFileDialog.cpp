@@ -2,7 +2,10 @@
 
 #include "framework/LocalText.h"
 
+#include <QDialogButtonBox>
+#include <QEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <utility>
 
@@ -59,6 +62,7 @@ QStringList CFECFileDialog::QtNameFilters(const QString &filter)
 void CFECFileDialog::ApplySettings()
 {
     setAcceptMode(m_kind == Kind::Save ? AcceptSave : AcceptOpen);
+    StandInForQtsAcceptButton();
     setFileMode(ModeForFlags());
     setOption(ShowDirsOnly, m_kind == Kind::Folder);
     setOption(DontConfirmOverwrite, !(m_flags & OverwritePrompt));
@@ -70,6 +74,28 @@ void CFECFileDialog::ApplySettings()
     if (auto *nameField = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
         nameField->clear();
     selectFile(toQtFileName(m_strInitialFileName));
+}
+
+// Qt makes a new accept button whenever the accept mode is set.
+void CFECFileDialog::StandInForQtsAcceptButton()
+{
+    auto *box = findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+    if (!m_okButton) {
+        m_okButton = box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+        m_okButton->setDefault(true);
+    }
+    m_qtAcceptButton =
+        box->button(acceptMode() == AcceptOpen ? QDialogButtonBox::Open : QDialogButtonBox::Save);
+    m_qtAcceptButton->hide();
+    m_qtAcceptButton->installEventFilter(this);
+    m_okButton->setEnabled(m_qtAcceptButton->isEnabled());
+}
+
+bool CFECFileDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_qtAcceptButton && event->type() == QEvent::EnabledChange)
+        m_okButton->setEnabled(m_qtAcceptButton->isEnabled());
+    return QFileDialog::eventFilter(watched, event);
 }
 
 QFileDialog::FileMode CFECFileDialog::ModeForFlags() const

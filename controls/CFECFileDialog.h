@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QPointer>
 #include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+
+class QPushButton;
 
 namespace stubsetup {
 
@@ -61,15 +64,24 @@ public:
     static void SetNextSelection(const QStringList &files);
     static void SetNextCancel();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void ApplySettings();
     FileMode ModeForFlags() const;
+    void StandInForQtsAcceptButton();
 
     Kind m_kind;
     std::uint32_t m_flags;
     QString m_strInitialFolder;
     QString m_strInitialFileName;
     QStringList m_selection;
+    // Qt renames its accept button after what accepting would do ("Open" on a
+    // folder); this one always reads "OK". Qt's own stays, hidden, and keeps
+    // deciding whether accepting is possible. Both belong to the button box.
+    QPushButton *m_okButton = nullptr;
+    QPointer<QPushButton> m_qtAcceptButton;
 };
 
 } // namespace stubsetup

@@ -1,7 +1,10 @@
 #include "controls/CStyledLabel.h"
 
+#include "controls/StyledLabelAccessible.h"
+
 #include "framework/Window.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QImage>
@@ -109,12 +112,15 @@ CStyledLabel::CStyledLabel(QWidget *parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     attachFont(font());
+    installStyledLabelAccessibility();
 }
 
 void CStyledLabel::setText(const QString &text)
 {
     m_text = text;
     update();
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 CStyledLabel &CStyledLabel::SetBackgroundColor(COLORREF first, COLORREF second, int fillMode)

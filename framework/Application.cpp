@@ -11,7 +11,8 @@ namespace stubsetup {
 namespace {
 
 // Where Qt goes when the display vanished between the check and start-up:
-// a fallback keeps Qt from aborting, and ending up there counts as failure.
+// a fallback keeps Qt from aborting, and ending up there counts as failure,
+// as a dialog there would wait for someone who cannot see it.
 constexpr char kFallbackPlatform[] = "offscreen";
 
 // Qt reads the process locale into the C library's global state; the process
@@ -43,7 +44,10 @@ bool ApplicationScope::start(const DisplayTarget &target)
 
     const LocaleKeeper locale;
     m_application = std::make_unique<QApplication>(m_nArgumentCount, m_arguments);
-    return QGuiApplication::platformName() == QString::fromStdString(target.platform);
+    // A platform may start without a screen (a frame buffer that cannot be
+    // opened); Qt would abort at the first window.
+    return QGuiApplication::platformName() == QString::fromStdString(target.platform) &&
+           !QGuiApplication::screens().isEmpty();
 }
 
 std::unique_ptr<ApplicationScope> ensureApplication()

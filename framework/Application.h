@@ -35,7 +35,8 @@ private:
 
 // Makes the QApplication the first time, after checking that the configured
 // display can be reached, and answers a scope that keeps it available; null
-// when no display can be reached, in which case nothing may be shown.
+// when no display can be reached or the platform that started shows nothing
+// (Qt's fallback, no screen), in which case nothing may be shown.
 std::unique_ptr<ApplicationScope> ensureApplication();
 
 } // namespace stubsetup

@@ -19,9 +19,16 @@ namespace {
 
 int g_timerPeriodDivisor = 1;
 
-constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kFrameFlags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+// A dialog with an owner stays with it: transient for it and centred on it.
+// One without is an application window of its own, which window managers
+// list in taskbars and window lists.
+Qt::WindowFlags dialogWindowFlags(const QWidget *parent)
+{
+    return kFrameFlags | (parent ? Qt::Dialog : Qt::Window);
+}
 
 QFont dialogFont(const DialogTemplate &dialogTemplate)
 {
@@ -36,7 +43,7 @@ QFont dialogFont(const DialogTemplate &dialogTemplate)
 } // namespace
 
 CDialog::CDialog(const DialogTemplate &dialogTemplate, QWidget *parent)
-    : QDialog(parent, kDialogFlags), m_systemMenu(this)
+    : QDialog(parent, dialogWindowFlags(parent)), m_systemMenu(this)
 {
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     setFont(dialogFont(dialogTemplate));
@@ -44,6 +51,8 @@ CDialog::CDialog(const DialogTemplate &dialogTemplate, QWidget *parent)
     setFixedSize(m_baseUnits.toPixelsX(dialogTemplate.width),
                  m_baseUnits.toPixelsY(dialogTemplate.height));
     createControls(*this, dialogTemplate, m_baseUnits);
+    if (parent)
+        centreOnOwnerWhenShown(*this);
     if (GetDlgItem(IDOK))
         MapClicked(IDOK, [this] { OnOK(); });
     if (GetDlgItem(IDCANCEL))

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -12,7 +13,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
-
+#include <optional>
 #include <vector>
 
 namespace stubsetup {
@@ -80,6 +81,29 @@ QWidget *makeEdit(QWidget &dialog, const ControlTemplate &control)
     return edit;
 }
 
+// Text typed into the field is not one of the items, so no item stays
+// selected; what was typed, the caret and the completion stay as they are.
+void deselectOnTyping(QComboBox &combo)
+{
+    QLineEdit &field = *combo.lineEdit();
+    QObject::connect(&field, &QLineEdit::textEdited, &combo, [&combo, &field] {
+        if (combo.currentIndex() < 0)
+            return;
+        const QString text = field.text();
+        const int cursor = field.cursorPosition();
+        const int selectionStart = field.selectionStart();
+        const int selectionLength = int(field.selectedText().size());
+        combo.setCurrentIndex(-1);
+        setWindowText(&combo, text);
+        if (selectionStart < 0)
+            field.setCursorPosition(cursor);
+        else if (cursor == selectionStart)
+            field.setSelection(selectionStart + selectionLength, -selectionLength);
+        else
+            field.setSelection(selectionStart, selectionLength);
+    });
+}
+
 QWidget *makeComboBox(QWidget &dialog, const ControlTemplate &control)
 {
     auto *combo = new QComboBox(&dialog);
@@ -87,6 +111,8 @@ QWidget *makeComboBox(QWidget &dialog, const ControlTemplate &control)
     combo->setEditable(type == WindowStyle::kComboDropDown);
     // Typed text stays in the field; the list holds only what the dialog adds.
     combo->setInsertPolicy(QComboBox::NoInsert);
+    if (combo->isEditable())
+        deselectOnTyping(*combo);
     return combo;
 }
 
@@ -111,9 +137,35 @@ Qt::ScrollBarPolicy scrollBarPolicy(const ControlTemplate &control, std::uint32_
     return hasStyle(control, bit) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
 }
 
+// A text box that does not want Return leaves Enter to the dialog, which
+// presses its default button; Ctrl+Enter still breaks the line.
+class DialogTextEdit final : public QTextEdit {
+public:
+    DialogTextEdit(QWidget *parent, bool wantsReturn)
+        : QTextEdit(parent), m_bWantsReturn(wantsReturn)
+    {}
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (!enter || m_bWantsReturn) {
+            QTextEdit::keyPressEvent(event);
+        } else if (event->modifiers() & Qt::ControlModifier) {
+            if (!isReadOnly())
+                textCursor().insertBlock();
+        } else {
+            event->ignore();
+        }
+    }
+
+private:
+    bool m_bWantsReturn;
+};
+
 QWidget *makeRichEdit(QWidget &dialog, const ControlTemplate &control)
 {
-    auto *edit = new QTextEdit(&dialog);
+    auto *edit = new DialogTextEdit(&dialog, hasStyle(control, WindowStyle::kEditWantReturn));
     edit->setAcceptRichText(true);
     edit->setTabChangesFocus(true);
     if (!hasBorder(control))
@@ -258,6 +310,82 @@ void widenOneLineLabels(const DialogTemplate &dialogTemplate, const std::vector<
     }
 }
 
+bool takesInput(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::ComboBox ||
+           kind == ControlKind::RichEdit;
+}
+
+// What a label says, as a screen reader should say it: without mnemonic
+// marks ("&&" is a plain "&") and without its closing colon.
+QString spokenLabel(const ControlTemplate &label)
+{
+    const QString text = QString::fromUtf8(label.text);
+    QString spoken =
+        (hasStyle(label, WindowStyle::kStaticNoPrefix) ? text : withoutMnemonics(text)).trimmed();
+    if (spoken.endsWith(':'))
+        spoken.chop(1);
+    return spoken.trimmed();
+}
+
+// The label a person reads for a field: on its row to its left, else on the
+// line just above it, starting over it; the nearest one. Answers its index,
+// or none.
+std::optional<std::size_t> labelFor(const QWidget &field, const DialogTemplate &dialogTemplate,
+                                    const std::vector<QWidget *> &widgets, int lineHeight)
+{
+    const QRect area = field.geometry();
+    std::optional<std::size_t> beside;
+    std::optional<std::size_t> above;
+    for (std::size_t index = 0; index < widgets.size(); ++index) {
+        if (dialogTemplate.controls[index].kind != ControlKind::StaticText)
+            continue;
+        const QRect bounds = widgets[index]->geometry();
+        const int middle = bounds.center().y();
+        if (middle >= area.top() && middle <= area.bottom() && bounds.right() < area.left()) {
+            if (!beside || bounds.right() > widgets[*beside]->geometry().right())
+                beside = index;
+        } else if (bounds.bottom() < area.top() && area.top() - bounds.bottom() <= lineHeight &&
+                   bounds.left() >= area.left() && bounds.left() < area.right()) {
+            if (!above || bounds.bottom() > widgets[*above]->geometry().bottom())
+                above = index;
+        }
+    }
+    return beside ? beside : above;
+}
+
+bool hasMnemonic(const ControlTemplate &label)
+{
+    const QString text = QString::fromUtf8(label.text);
+    return !hasStyle(label, WindowStyle::kStaticNoPrefix) &&
+           withoutMnemonics(text).size() + text.count(QLatin1String("&&")) < text.size();
+}
+
+// Assistive technology and test robots find a field by its label's words.
+void nameFieldsAfterTheirLabels(const DialogTemplate &dialogTemplate,
+                                const std::vector<QWidget *> &widgets, const DialogBaseUnits &units)
+{
+    const int lineHeight = units.toPixelsY(kDialogUnitsPerLine);
+    for (std::size_t index = 0; index < widgets.size(); ++index) {
+        if (!takesInput(dialogTemplate.controls[index].kind))
+            continue;
+        const auto found = labelFor(*widgets[index], dialogTemplate, widgets, lineHeight);
+        if (!found)
+            continue;
+        const ControlTemplate &label = dialogTemplate.controls[*found];
+        const QString name = spokenLabel(label);
+        widgets[index]->setAccessibleName(name);
+        // On Linux Qt names a combo box after its text; its field carries the
+        // label's words instead.
+        if (auto *combo = qobject_cast<QComboBox *>(widgets[index]); combo && combo->lineEdit())
+            combo->lineEdit()->setAccessibleName(name);
+        // A label without a mnemonic has no key to pass on, so its buddy is the
+        // field it names: assistive technology then relates the two.
+        if (!hasMnemonic(label) && !hasStyle(label, WindowStyle::kStaticNoPrefix))
+            qobject_cast<QLabel *>(widgets[*found])->setBuddy(widgets[index]);
+    }
+}
+
 } // namespace
 
 void createControls(QWidget &dialog, const DialogTemplate &dialogTemplate,
@@ -268,6 +396,7 @@ void createControls(QWidget &dialog, const DialogTemplate &dialogTemplate,
         widgets.push_back(createControl(dialog, control, units));
     assignBuddies(dialogTemplate, widgets);
     widenOneLineLabels(dialogTemplate, widgets, units);
+    nameFieldsAfterTheirLabels(dialogTemplate, widgets, units);
 }
 
 } // namespace stubsetup

@@ -1,6 +1,8 @@
 #include "framework/MessageBox.h"
 
-#include <QCoreApplication>
+#include "framework/Window.h"
+
+#include <QApplication>
 
 #include <utility>
 
@@ -28,9 +30,9 @@ void configure(QMessageBox &box, const QString &text, const QString &caption,
 
 MessageBox::Shown describe(const QMessageBox &box)
 {
-    return MessageBox::Shown{box.text(),          box.textFormat(),      box.windowTitle(),
-                             box.icon(),          box.standardButtons(), box.windowFlags(),
-                             box.windowModality()};
+    return MessageBox::Shown{box.text(),           box.textFormat(),      box.windowTitle(),
+                             box.icon(),           box.standardButtons(), box.windowFlags(),
+                             box.windowModality(), box.parentWidget()};
 }
 
 } // namespace
@@ -38,8 +40,12 @@ MessageBox::Shown describe(const QMessageBox &box)
 QMessageBox::StandardButton MessageBox::show(const QString &text, const QString &caption,
                                              Style style)
 {
-    QMessageBox box;
+    // A box belongs to the dialog that is running, as its transient and
+    // centred on it; with none running it stands on its own.
+    QWidget *owner = QApplication::activeModalWidget();
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
     configure(box, text, caption, style);
+    centreOnOwnerWhenShown(box);
     if (g_nextAnswer) {
         g_lastShown = describe(box);
         return std::exchange(g_nextAnswer, std::nullopt).value();

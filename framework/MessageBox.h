@@ -26,6 +26,7 @@ public:
         QMessageBox::StandardButtons buttons;
         Qt::WindowFlags flags;
         Qt::WindowModality modality = Qt::NonModal;
+        const QWidget *owner = nullptr; // the window the box is transient for
     };
 
     // Shows the box modally; answers the button that closed it.

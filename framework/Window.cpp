@@ -1,12 +1,14 @@
 #include "framework/Window.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTextEdit>
 #include <QValidator>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 #include <memory>
 #include <stdexcept>
@@ -24,6 +26,37 @@ std::uint32_t styleProperty(const QWidget *widget, const char *name)
     const QVariant value = widget->property(name);
     return value.isValid() ? value.value<std::uint32_t>() : 0;
 }
+
+// Qt centres a dialog on its guess at the window frames, which misses by a
+// title bar under some window managers. Before the dialog is mapped its
+// position is that of its client area, so client area on client area needs
+// no guess. A message box takes its final size only as it shows, so every
+// resize up to the mapping centres it again.
+class OwnerCentring final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto &window = static_cast<QWidget &>(*watched);
+        const bool mapped = window.windowHandle() && window.windowHandle()->isVisible();
+        if (!mapped && (event->type() == QEvent::Show || event->type() == QEvent::Resize))
+            centre(window);
+        return false;
+    }
+
+private:
+    static void centre(QWidget &window)
+    {
+        const QWidget *owner = window.parentWidget() ? window.parentWidget()->window() : nullptr;
+        if (!owner || !owner->isVisible())
+            return;
+        const QRect area = owner->geometry();
+        window.move(area.x() + (area.width() - window.width()) / 2,
+                    area.y() + (area.height() - window.height()) / 2);
+    }
+};
 
 void setLineEditText(QLineEdit *edit, const QString &text)
 {
@@ -95,6 +128,23 @@ void setWindowText(QWidget *widget, const QString &text)
     widget->setProperty("text", text);
 }
 
+void centreOnOwnerWhenShown(QWidget &window)
+{
+    window.installEventFilter(new OwnerCentring(&window));
+}
+
+QString withoutMnemonics(const QString &text)
+{
+    QString shown;
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        if (text[index] == '&')
+            ++index;
+        if (index < text.size())
+            shown += text[index];
+    }
+    return shown;
+}
+
 QWidget *findControl(const QWidget *parent, int id)
 {
     if (id == kNoControlId)
@@ -125,6 +175,7 @@ void replaceControl(QWidget *placeholder, QWidget *replacement)
     setWindowText(replacement, windowText(placeholder));
     replacement->setEnabled(placeholder->isEnabled());
     replacement->setFocusPolicy(placeholder->focusPolicy());
+    replacement->setAccessibleName(placeholder->accessibleName());
     // The replacement takes the placeholder's place in the focus chain, so the
     // template's tab order stays.
     QWidget::setTabOrder(placeholder, replacement);

@@ -73,6 +73,14 @@ void setExtendedStyle(QWidget *widget, std::uint32_t style);
 QString windowText(const QWidget *widget);
 void setWindowText(QWidget *widget, const QString &text);
 
+// Centres a window that has an owner on that owner each time it is shown, at
+// the size it shows with.
+void centreOnOwnerWhenShown(QWidget &window);
+
+// A control text as it reads on screen: each '&' marks the next character as
+// the mnemonic and is not shown, "&&" shows one '&'.
+QString withoutMnemonics(const QString &text);
+
 // The child control of `parent` with `id`; null for none and for kNoControlId.
 QWidget *findControl(const QWidget *parent, int id);
 // The same for a control the caller's template is known to hold; a missing
@@ -80,8 +88,8 @@ QWidget *findControl(const QWidget *parent, int id);
 QWidget &requireControl(const QWidget *parent, int id);
 
 // Puts `replacement` in the place of a control made from a template: same
-// parent, id, styles, geometry, font, text, visibility, enabled state and
-// tab position. The placeholder is deleted; the replacement's owner keeps
+// parent, id, styles, geometry, font, text, visibility, enabled state,
+// accessible name and tab position. The placeholder is deleted; the replacement's owner keeps
 // owning it (it is usually a member of the dialog).
 void replaceControl(QWidget *placeholder, QWidget *replacement);
 

@@ -238,13 +238,13 @@ void CInstallerDlg::OnSysCommand(int command)
 
 void CInstallerDlg::OnUsage()
 {
-    CUsageDlg usage;
+    CUsageDlg usage(this);
     usage.DoModal();
 }
 
 void CInstallerDlg::OnDuplicateAndGrow()
 {
-    CDialogDuplicateAndAppend duplicate;
+    CDialogDuplicateAndAppend duplicate(this);
     duplicate.DoModal();
 }
 

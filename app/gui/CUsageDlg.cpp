@@ -41,6 +41,8 @@ const DialogTemplate &CUsageDlg::Template()
 CUsageDlg::CUsageDlg(QWidget *parent) : CDialog(Template(), parent)
 {
     SetIcon(ProgramIcon(), true);
+    // The reference has no label of its own; its first heading names it.
+    GetDlgItem(IDC_RICHTEXT)->setAccessibleName(QStringLiteral("Usage"));
 }
 
 bool CUsageDlg::OnInitDialog()

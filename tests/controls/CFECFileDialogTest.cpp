@@ -3,8 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
+#include <QTest>
 
 namespace stubsetup::test {
 namespace {
@@ -52,19 +55,65 @@ TEST_F(FileDialogTest, FiltersTakeQtsFormAndKeepTheirDescriptions)
     EXPECT_EQ(types->itemText(0), "All Files (*.*)");
 }
 
-TEST_F(FileDialogTest, AcceptButtonReadsOkInEveryMode)
+// The accept buttons as a person sees them: the visible ones that accept.
+std::vector<const QAbstractButton *> AcceptButtons(const QFileDialog &dialog)
 {
+    const auto *box = dialog.findChild<QDialogButtonBox *>("buttonBox");
+    std::vector<const QAbstractButton *> buttons;
+    for (QAbstractButton *button : box->buttons())
+        if (box->buttonRole(button) == QDialogButtonBox::AcceptRole && button->isVisible())
+            buttons.push_back(button);
+    return buttons;
+}
+
+QString AcceptButtonText(const QFileDialog &dialog)
+{
+    QStringList texts;
+    for (const QAbstractButton *button : AcceptButtons(dialog))
+        texts << button->text();
+    return texts.join('|');
+}
+
+TEST_F(FileDialogTest, AcceptButtonReadsOkInEveryModeAndState)
+{
+    ASSERT_TRUE(QDir(Folder()).mkdir("sub"));
     for (const auto kind :
          {CFECFileDialog::Kind::Open, CFECFileDialog::Kind::Save, CFECFileDialog::Kind::Folder}) {
-        const auto dialog = Dialog(kind, 0);
-        QString label;
+        SCOPED_TRACE(int(kind));
+        const auto dialog = Dialog(kind, CFECFileDialog::FileMustExist);
+        std::vector<QString> texts;
         AnswerNextDialog([&](CFECFileDialog &shown) {
-            label = shown.labelText(QFileDialog::Accept);
+            texts.push_back(AcceptButtonText(shown));
+            // Qt still decides when accepting is possible: not for a missing file.
+            auto *name = shown.findChild<QLineEdit *>("fileNameEdit");
+            name->setText("missing.txt");
+            EXPECT_EQ(AcceptButtons(shown).front()->isEnabled(),
+                      kind == CFECFileDialog::Kind::Save);
+            // A folder selected in the list: Qt's own button would offer to open it.
+            auto *list = shown.findChild<QListView *>("listView");
+            ASSERT_TRUE(QTest::qWaitFor(
+                [list] { return list->model()->rowCount(list->rootIndex()) == 1; }));
+            list->setCurrentIndex(list->model()->index(0, 0, list->rootIndex()));
+            texts.push_back(AcceptButtonText(shown));
+            // A folder's path typed and entered: the file modes go into it.
+            name->setText(Folder() + "sub");
+            if (kind != CFECFileDialog::Kind::Folder)
+                QTest::keyClick(name, Qt::Key_Return);
+            texts.push_back(AcceptButtonText(shown));
             shown.reject();
         });
         EXPECT_EQ(dialog->RunModal(), QDialog::Rejected);
-        EXPECT_EQ(label, "OK");
         EXPECT_FALSE(dialog->FirstFile());
+
+        // Browsing again, as from a field that names a missing file.
+        dialog->SetInitialFolder(Folder() + "sub");
+        dialog->SetInitialFileName(kind == CFECFileDialog::Kind::Save ? "missing.txt" : "");
+        AnswerNextDialog([&](CFECFileDialog &shown) {
+            texts.push_back(AcceptButtonText(shown));
+            shown.reject();
+        });
+        EXPECT_EQ(dialog->RunModal(), QDialog::Rejected);
+        EXPECT_EQ(texts, std::vector<QString>(4, "OK"));
     }
 }
 

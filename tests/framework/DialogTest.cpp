@@ -229,7 +229,8 @@ TEST(DialogTest, MnemonicsFollowThePrefixRules)
     EXPECT_EQ(prefixed->buddy(), dialog.GetDlgItem(kMessage));
     const QLabel *last = labelWithText(dialog, "Last && least");
     ASSERT_NE(last, nullptr);
-    EXPECT_EQ(last->buddy(), last); // nothing after it takes the focus
+    // Without a mnemonic to pass on, it is the buddy of the field on its row.
+    EXPECT_EQ(last->buddy(), dialog.GetDlgItem(kComponent));
     const QLabel *unprefixed = labelWithText(dialog, "A && B");
     ASSERT_NE(unprefixed, nullptr);
     EXPECT_EQ(unprefixed->buddy(), nullptr);
@@ -300,6 +301,31 @@ TEST(DialogTest, FieldExchangeSpeaksTheLocaleCharset)
                         Qt::NoModifier);
     ASSERT_TRUE(dialog.UpdateData(true));
     EXPECT_EQ(dialog.m_strMessage, "\xE9?");
+}
+
+TEST(DialogTest, TextTypedIntoTheComboBoxFieldSelectsNoItem)
+{
+    TestDialog dialog;
+    auto *combo = control<QComboBox>(dialog, kReturnCode);
+    QLineEdit *field = combo->lineEdit();
+    dialog.m_nReturnCode = 0;
+    dialog.UpdateData(false);
+    field->setCursorPosition(3);
+    QTest::keyClicks(field, "X");
+    EXPECT_EQ(field->text(), "ComXplete (0)");
+    EXPECT_EQ(field->cursorPosition(), 4);
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_nReturnCode, -1);
+
+    // Picking from the list selects again; typing over the pick deselects.
+    QTest::keyClick(combo, Qt::Key_Down);
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_nReturnCode, 0);
+    field->selectAll();
+    QTest::keyClicks(field, "7");
+    EXPECT_EQ(combo->currentText(), "7");
+    ASSERT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_nReturnCode, -1);
 }
 
 TEST(DialogTest, TooLongTextStopsTheReadBackWithTheMessageFocusAndSelection)

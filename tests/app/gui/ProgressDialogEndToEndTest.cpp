@@ -167,6 +167,21 @@ TEST_F(ProgressDialogEndToEnd, Latin1MessageReachesTheReportAsTheSameText)
                                                 "e"));
 }
 
+TEST_F(ProgressDialogEndToEnd, APlatformThatStartsWithoutAScreenShowsNothingAndEndsWithStatus2)
+{
+    // The frame buffer platform loads, finds no device and has no screen.
+    const ChildResult result =
+        RunChild({{STUBSETUP_PROGRAM, "-component", "x", "-return", "3", "-message", "Done"},
+                  Environment("QT_QPA_PLATFORM=linuxfb:fb=/nonexistent/fb0"),
+                  m_root,
+                  -1});
+    EXPECT_EQ(result.exitStatus, 2) << result.err;
+    EXPECT_NE(result.err.find("stubsetup: cannot open the progress dialog: no display\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(fs::exists(ReportPath()));
+}
+
 TEST_F(ProgressDialogEndToEnd, OkPressedOnARealXServerWritesTheReport)
 {
     const std::string xvfb = FindProgram("Xvfb");

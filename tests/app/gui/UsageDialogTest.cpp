@@ -130,7 +130,6 @@ TEST(UsageDialogTest, EditsAreDiscardedWhenTheDialogOpensAgain)
         edit.setFocus();
         edit.moveCursor(QTextCursor::Start);
         QTest::keyClicks(&edit, "scribbled over");
-        QTest::keyClick(&edit, Qt::Key_Return);
         EXPECT_TRUE(edit.toPlainText().startsWith("scribbled over"));
         qobject_cast<QPushButton *>(findControl(&window, IDOK))->click();
     };
@@ -142,6 +141,30 @@ TEST(UsageDialogTest, EditsAreDiscardedWhenTheDialogOpensAgain)
         window.close();
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+TEST(UsageDialogTest, EnterInTheReferencePressesOkAndCtrlEnterBreaksTheLine)
+{
+    CUsageDlg dialog;
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        int linesBefore = 0;
+        int linesAfterCtrlEnter = 0;
+        int linesAfterEnter = 0;
+        test::whenModal([&](QWidget &window) {
+            QTextEdit &edit = richText(window);
+            edit.setFocus();
+            linesBefore = edit.document()->blockCount();
+            QTest::keyClick(&edit, enter, Qt::ControlModifier);
+            linesAfterCtrlEnter = edit.document()->blockCount();
+            QTest::keyClick(&edit, enter);
+            linesAfterEnter = edit.document()->blockCount();
+            if (window.isVisible())
+                window.close();
+        });
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_EQ(linesAfterCtrlEnter, linesBefore + 1);
+        EXPECT_EQ(linesAfterEnter, linesAfterCtrlEnter);
+    }
 }
 
 } // namespace

@@ -1,0 +1,146 @@
+"""What the desktop tests share: a private home for each run, display
+servers and window managers started and stopped by the test, the program's
+run, and polling with a deadline instead of sleeps that guess."""
+
+import contextlib
+import os
+import re
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+# ctest counts this exit status as a skipped test.
+SKIPPED = 77
+DEADLINE_SECONDS = 30
+
+
+def require_tools(*tools):
+    """Skips the test, loudly, when a tool it drives is not installed."""
+    missing = [tool for tool in tools if shutil.which(tool) is None]
+    if missing:
+        print(f"SKIPPED: {', '.join(missing)} not installed (scripts/setup installs them)",
+              file=sys.stderr)
+        sys.exit(SKIPPED)
+
+
+def wait_for(what, probe, seconds=DEADLINE_SECONDS):
+    """Calls probe until it answers something true, and answers that."""
+    deadline = time.monotonic() + seconds
+    while True:
+        answer = probe()
+        if answer:
+            return answer
+        if time.monotonic() > deadline:
+            raise AssertionError(f"gave up waiting for {what} after {seconds} s")
+        time.sleep(0.05)
+
+
+class Session:
+    """A run of the update manager: private folders and the two variables."""
+
+    def __init__(self, program):
+        self.program = program
+        self.root = tempfile.mkdtemp(prefix="stubsetup-desktop-")
+        for folder in ("home", "data", "config", "cache", "runtime", "app"):
+            os.mkdir(self.path(folder), 0o700)
+        self.env = {
+            "PATH": "/usr/bin:/bin",
+            "HOME": self.path("home"),
+            "XDG_DATA_HOME": self.path("data"),
+            "XDG_CONFIG_HOME": self.path("config"),
+            "XDG_CACHE_HOME": self.path("cache"),
+            "XDG_RUNTIME_DIR": self.path("runtime"),
+            "ORL_APP_ID": "Demo",
+            "ORL_APP_INSTALL_PATH": self.path("app"),
+        }
+        # A sanitizer build reports through these.
+        self.env.update({name: value for name, value in os.environ.items()
+                         if re.match(r"(A|UB|L)SAN_OPTIONS$", name)})
+        self._processes = []
+
+    def path(self, name):
+        return os.path.join(self.root, name)
+
+    def report(self):
+        """The installer report's text, or None when there is none."""
+        path = self.path("data/Corvane/Updater/Install/Demo.irpt")
+        if not os.path.exists(path):
+            return None
+        with open(path, encoding="utf-8") as report:
+            return report.read()
+
+    @staticmethod
+    def expected_report(return_code, message):
+        return ('<?xml version="1.0" encoding="UTF-8" ?>\n<InstallerResult>\n'
+                f"<ReturnCode>{return_code}</ReturnCode>\n"
+                f"<UserMessage>{message}</UserMessage>\n</InstallerResult>\n")
+
+    def start(self, command, extra_env=None, **options):
+        """Starts a helper process; it is ended when the session closes."""
+        env = dict(self.env, **(extra_env or {}))
+        process = subprocess.Popen(command, env=env, **options)
+        self._processes.append(process)
+        return process
+
+    def start_program(self, arguments, extra_env=None):
+        return self.start([self.program, *arguments], extra_env, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, text=True)
+
+    def run(self, command, extra_env=None):
+        """Runs a command to its end and answers its standard output."""
+        env = dict(self.env, **(extra_env or {}))
+        return subprocess.run(command, env=env, check=True, capture_output=True, text=True,
+                              timeout=DEADLINE_SECONDS).stdout
+
+    def close(self):
+        for process in reversed(self._processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+@contextlib.contextmanager
+def session(program):
+    current = Session(program)
+    try:
+        yield current
+    finally:
+        current.close()
+
+
+def start_xvfb(current, screen="1280x1024x24"):
+    """Starts Xvfb on a free display and answers that display's name."""
+    reader, writer = os.pipe()
+    current.start(["Xvfb", "-displayfd", str(writer), "-screen", "0", screen, "-nolisten", "tcp"],
+                  pass_fds=(writer,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(writer)
+    with os.fdopen(reader) as numbers:
+        ready, _, _ = select.select([numbers], [], [], DEADLINE_SECONDS)
+        number = numbers.readline().strip() if ready else ""
+    if not number:
+        raise AssertionError("Xvfb did not start")
+    return f":{number}"
+
+
+def finish(process, seconds=DEADLINE_SECONDS):
+    """Waits for the program's end; answers its exit status and standard error."""
+    try:
+        _, errors = process.communicate(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        _, errors = process.communicate()
+        raise AssertionError(f"the program did not end: {errors}")
+    return process.returncode, errors
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
