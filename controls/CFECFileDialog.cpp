@@ -136,12 +136,12 @@ QString CFECFileDialog::NextFile(Position &position) const
     return m_selection.at(qsizetype(index));
 }
 
-void CFECFileDialog::SetNextSelection(const QStringList &files)
+void CFECFileDialog::setNextSelection(const QStringList &files)
 {
     s_nextAnswer = ScriptedAnswer{true, files};
 }
 
-void CFECFileDialog::SetNextCancel()
+void CFECFileDialog::setNextCancel()
 {
     s_nextAnswer = ScriptedAnswer{false, {}};
 }

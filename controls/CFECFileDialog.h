@@ -61,8 +61,8 @@ public:
     // Test seams: the next RunModal, after configuring the dialog, answers at
     // once with these full paths, named as Qt's dialog names them, or with
     // Cancel, instead of showing it.
-    static void SetNextSelection(const QStringList &files);
-    static void SetNextCancel();
+    static void setNextSelection(const QStringList &files);
+    static void setNextCancel();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

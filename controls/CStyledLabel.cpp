@@ -100,7 +100,7 @@ CStyledLabel::UrlOpener &CStyledLabel::urlOpener()
     return opener;
 }
 
-void CStyledLabel::SetUrlOpener(UrlOpener opener)
+void CStyledLabel::setUrlOpener(UrlOpener opener)
 {
     urlOpener() = std::move(opener);
 }

@@ -39,7 +39,7 @@ public:
 
     // Opens what a link click asks for; tests put their own in its place.
     using UrlOpener = std::function<void(const QUrl &)>;
-    static void SetUrlOpener(UrlOpener opener);
+    static void setUrlOpener(UrlOpener opener);
 
     // Starts from the window's font: the parent's, or the application's (the
     // stock font) for a label without one.

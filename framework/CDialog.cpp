@@ -131,7 +131,7 @@ void CDialog::KillTimer(int id)
         found->second->stop();
 }
 
-void CDialog::SetTimerPeriodDivisorForTesting(int divisor)
+void CDialog::setTimerPeriodDivisor(int divisor)
 {
     g_timerPeriodDivisor = divisor > 0 ? divisor : 1;
 }

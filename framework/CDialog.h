@@ -44,7 +44,7 @@ public:
     void SetTimer(int id, int periodMs);
     void KillTimer(int id);
     // Test seam: periods are divided by `divisor` from then on.
-    static void SetTimerPeriodDivisorForTesting(int divisor);
+    static void setTimerPeriodDivisor(int divisor);
 
     // Window managers keep the title bar's menu to themselves, so a dialog's
     // own window commands go into its context menu; choosing one calls

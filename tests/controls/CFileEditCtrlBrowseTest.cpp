@@ -85,7 +85,7 @@ TEST_F(BrowseTest, TheParentVetoesOrRewritesTheNewText)
 
     m_answers[Ctrl::AfterBrowse] = 0;
     m_rewrite = "/chosen/by/parent.txt";
-    CFECFileDialog::SetNextSelection({"/d/a.txt", "/d/b.txt"});
+    CFECFileDialog::setNextSelection({"/d/a.txt", "/d/b.txt"});
     m_control.StartBrowse();
     EXPECT_EQ(m_control.text(), "/chosen/by/parent.txt");
     ASSERT_EQ(ReceivedCodes(),
@@ -98,7 +98,7 @@ TEST_F(BrowseTest, AVetoBeforeBrowsingShowsNoPicker)
 {
     ASSERT_TRUE(m_control.SetOptions(Ctrl::OpenFiles));
     m_answers[Ctrl::BeforeBrowse] = 1;
-    CFECFileDialog::SetNextCancel();
+    CFECFileDialog::setNextCancel();
     m_control.StartBrowse();
     EXPECT_EQ(ReceivedCodes(), std::vector<int>({Ctrl::BeforeBrowse}));
 
@@ -126,7 +126,7 @@ TEST_F(BrowseTest, CtrlPeriodBrowsesAndPeriodAloneTypes)
 TEST_F(BrowseTest, AChosenFolderGetsItsSlashWhenAsked)
 {
     ASSERT_TRUE(m_control.SetOptions(Ctrl::PickFolder | Ctrl::FolderSlash));
-    CFECFileDialog::SetNextSelection({"/chosen"});
+    CFECFileDialog::setNextSelection({"/chosen"});
     m_control.StartBrowse();
     EXPECT_EQ(m_control.text(), "/chosen/");
 }

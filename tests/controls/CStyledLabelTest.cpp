@@ -297,12 +297,12 @@ class StyledLabelLinkTest : public StyledLabelTest {
 protected:
     StyledLabelLinkTest()
     {
-        CStyledLabel::SetUrlOpener([this](const QUrl &url) { opened.push_back(url); });
+        CStyledLabel::setUrlOpener([this](const QUrl &url) { opened.push_back(url); });
         QObject::connect(&label, &CStyledLabel::notified,
                          [this](int code, int id) { notifications.emplace_back(code, id); });
         setControlId(&label, 1000);
     }
-    ~StyledLabelLinkTest() override { CStyledLabel::SetUrlOpener(nullptr); }
+    ~StyledLabelLinkTest() override { CStyledLabel::setUrlOpener(nullptr); }
 
     std::vector<QUrl> opened;
     std::vector<std::pair<int, int>> notifications;

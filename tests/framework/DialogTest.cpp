@@ -414,11 +414,11 @@ TEST(DialogTest, OkStaysOpenWhileValidationFailsAndDisabledCancelIgnoresEscape)
 
 TEST(DialogTest, TimersCallOnTimerUntilTheDialogEnds)
 {
-    CDialog::SetTimerPeriodDivisorForTesting(100);
+    CDialog::setTimerPeriodDivisor(100);
     TestDialog dialog;
     dialog.m_nTicksToEnd = 3;
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    CDialog::SetTimerPeriodDivisorForTesting(1);
+    CDialog::setTimerPeriodDivisor(1);
     EXPECT_EQ(dialog.m_timerIds, (std::vector<int>{12332, 12332, 12332}));
 }
 

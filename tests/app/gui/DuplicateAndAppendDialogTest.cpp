@@ -192,7 +192,7 @@ TEST_F(DuplicateAndAppendDialogTest, AppendsTheChosenBytesOnceToAFreshCopyOnEver
     writeFile(m_output, patternOf(9000, 3)); // an older, longer output is replaced
     DialogWithProgram dialog(m_program);
     for (int run = 0; run < 2; ++run) {
-        CFECFileDialog::SetNextSelection({QString::fromStdString(pathOf("data.bin"))});
+        CFECFileDialog::setNextSelection({QString::fromStdString(pathOf("data.bin"))});
         test::whenModal([this](QWidget &window) {
             setWindowText(&requireControl(&window, Dialog::IDC_OUTPUT_FILE),
                           QString::fromStdString(m_output));
@@ -278,7 +278,7 @@ TEST_F(DuplicateAndAppendDialogTest, PathsNameTheFilesInTheLocalesCharset)
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_TRUE(bytesOf(output) == m_programBytes + "typed");
 
-    CFECFileDialog::SetNextSelection(
+    CFECFileDialog::setNextSelection(
         {QString::fromStdString(folder) + QString::fromUtf8("chosen-é")});
     test::whenModal([](QWidget &window) {
         QTest::keyClick(&requireControl(&window, Dialog::IDC_APPEND_FILE), Qt::Key_Period,

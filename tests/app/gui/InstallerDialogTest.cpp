@@ -95,7 +95,7 @@ protected:
     void TearDown() override
     {
         unsetenv("ORL_APP_INSTALL_PATH");
-        CDialog::SetTimerPeriodDivisorForTesting(1);
+        CDialog::setTimerPeriodDivisor(1);
     }
 
     // A run that waits for the tester: no sleep.
@@ -208,7 +208,7 @@ TEST_F(InstallerDialogTest, WithoutAComponentThereIsNoCountdown)
 
 TEST_F(InstallerDialogTest, CountdownDisablesEveryControlAndConfirmsItself)
 {
-    CDialog::SetTimerPeriodDivisorForTesting(100);
+    CDialog::setTimerPeriodDivisor(100);
     CInstallerDlg dialog;
     fillWaitingRun(dialog);
     dialog.m_nSleepSeconds = 3;
