@@ -1,10 +1,11 @@
 #include "framework/DisplayProbe.h"
 
+#include "common/platform/FileDescriptor.h"
+
 #include <xcb/xcb.h>
 
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <memory>
@@ -15,23 +16,6 @@ namespace {
 
 struct XcbDisconnect {
     void operator()(xcb_connection_t *connection) const { xcb_disconnect(connection); }
-};
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int descriptor) : m_nDescriptor(descriptor) {}
-    ~FileDescriptor()
-    {
-        if (m_nDescriptor >= 0)
-            ::close(m_nDescriptor);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-
-    int get() const { return m_nDescriptor; }
-
-private:
-    int m_nDescriptor;
 };
 
 } // namespace
@@ -53,8 +37,8 @@ bool waylandSocketAccepts(const std::string &socketPath)
         return false;
     std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
 
-    const FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (socket.get() < 0)
+    const platform::FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket)
         return false;
     return ::connect(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) ==
            0;
