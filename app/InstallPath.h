@@ -14,6 +14,6 @@ bool LookUpInstallPath(std::string &path);
 
 // Room for the path and its terminator: twice the longest path the system
 // takes, so that no path it can open is refused.
-inline constexpr std::size_t kInstallPathCapacity = 2 * PATH_MAX;
+inline constexpr std::size_t kInstallPathCapacity = 2 * std::size_t{PATH_MAX};
 
 } // namespace stubsetup
