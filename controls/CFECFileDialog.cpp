@@ -84,17 +84,19 @@ void CFECFileDialog::StandInForQtsAcceptButton()
         m_okButton = box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
         m_okButton->setDefault(true);
     }
-    m_qtAcceptButton =
+    QPushButton *qtAccept =
         box->button(acceptMode() == AcceptOpen ? QDialogButtonBox::Open : QDialogButtonBox::Save);
-    m_qtAcceptButton->hide();
-    m_qtAcceptButton->installEventFilter(this);
-    m_okButton->setEnabled(m_qtAcceptButton->isEnabled());
+    m_qtAcceptButton = qtAccept;
+    qtAccept->hide();
+    qtAccept->installEventFilter(this);
+    m_okButton->setEnabled(qtAccept->isEnabled());
 }
 
 bool CFECFileDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    // Compared as objects: a button that Qt is destroying is no button any more.
     if (watched == m_qtAcceptButton && event->type() == QEvent::EnabledChange)
-        m_okButton->setEnabled(m_qtAcceptButton->isEnabled());
+        m_okButton->setEnabled(static_cast<QWidget *>(watched)->isEnabled());
     return QFileDialog::eventFilter(watched, event);
 }
 

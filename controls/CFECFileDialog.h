@@ -81,7 +81,7 @@ private:
     // folder); this one always reads "OK". Qt's own stays, hidden, and keeps
     // deciding whether accepting is possible. Both belong to the button box.
     QPushButton *m_okButton = nullptr;
-    QPointer<QPushButton> m_qtAcceptButton;
+    QPointer<QObject> m_qtAcceptButton;
 };
 
 } // namespace stubsetup

@@ -70,8 +70,6 @@ bool canReachDisplay(const DisplayTarget &target, const EnvironmentLookup &envir
 {
     if (target.platform.empty())
         return false;
-    if (target.platform == kX11Platform)
-        return DisplayProbe::x11ServerAccepts(environment("DISPLAY"));
     if (target.platform == kWaylandPlatform)
         return DisplayProbe::waylandSocketAccepts(waylandSocketPath(environment));
     return true;

@@ -22,9 +22,12 @@ DisplayTarget chooseDisplayTarget(const EnvironmentLookup &environment);
 // Where a Wayland client connects, from WAYLAND_DISPLAY and XDG_RUNTIME_DIR.
 std::string waylandSocketPath(const EnvironmentLookup &environment);
 
-// Qt aborts the process when the display it was told about is dead, so the
-// display is tried before Qt gets to it. Platforms without a server to reach
-// (offscreen, minimal, vnc...) are trusted.
+// Qt's Wayland platform may abort the process when the compositor it was
+// told about is gone, so that socket is tried before Qt gets to it. Qt's X11
+// platform finds a dead server itself and falls back (which counts as no
+// display); a connection of our own just before Qt's was seen to make Qt's
+// fail on a live server. Platforms without a server to reach (offscreen,
+// minimal, vnc...) are trusted.
 bool canReachDisplay(const DisplayTarget &target, const EnvironmentLookup &environment);
 
 } // namespace stubsetup

@@ -2,31 +2,12 @@
 
 #include "common/platform/FileDescriptor.h"
 
-#include <xcb/xcb.h>
-
 #include <sys/socket.h>
 #include <sys/un.h>
 
 #include <cstring>
-#include <memory>
 
 namespace stubsetup::DisplayProbe {
-
-namespace {
-
-struct XcbDisconnect {
-    void operator()(xcb_connection_t *connection) const { xcb_disconnect(connection); }
-};
-
-} // namespace
-
-bool x11ServerAccepts(const std::string &displayName)
-{
-    // xcb_connect never answers null: a failed attempt is a connection in an error state.
-    const std::unique_ptr<xcb_connection_t, XcbDisconnect> connection(
-        xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), nullptr));
-    return xcb_connection_has_error(connection.get()) == 0;
-}
 
 bool waylandSocketAccepts(const std::string &socketPath)
 {
