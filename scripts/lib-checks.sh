@@ -1,4 +1,6 @@
+# shellcheck shell=bash
 # Helpers of the check scripts, sourced from the repository root.
+# shellcheck disable=SC2034 # the variables are for the scripts that source this
 
 # The Debian packages one build makes.
 package_names=(stubsetup libinstallerlib1 libinstallerlib-dev)
@@ -7,6 +9,15 @@ package_names=(stubsetup libinstallerlib1 libinstallerlib-dev)
 fail() {
     echo "$(basename "$0"): $*" >&2
     exit 1
+}
+
+# Runs a command and says how long it took, so that CI time stays in view:
+# stage NAME COMMAND...
+stage() {
+    local name=$1 start=$SECONDS
+    shift
+    "$@"
+    echo "$(basename "$0"): $name took $((SECONDS - start)) s"
 }
 
 # Builds for the Debian layout (prefix /usr, libraries in lib/<triplet>) and
