@@ -19,8 +19,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Control files get the modes Debian wants, whatever the source files have.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Packages built from this source need exactly the library of the same build.
+# The program links the library's code in, but installing it brings the
+# shared library for the installers tested with it; the development files
+# fit only the library of their own build. Both need exactly that version.
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_COMPONENT_PROGRAM_DEPENDS library)
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS library)
