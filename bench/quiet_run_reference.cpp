@@ -1,7 +1,9 @@
 // The yardstick for a quiet run: the least a plain C++ program must do for the
 // same result. It loads the existing report with expat in 1024-byte pieces,
-// sets the two values and saves the file once, as a quiet run does.
+// sets the two values and saves the file once, durably, as a quiet run does.
 #include <expat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -66,9 +68,12 @@ void set(Report &report, const std::string &name, const std::string &value)
     report.values.emplace_back(name, value);
 }
 
-bool save(const std::string &path, const Report &report)
+// As durable as a quiet run's save: a new file is written and synced, then
+// renamed over the report, and the folder is synced so that the rename holds.
+bool save(const std::string &folder, const std::string &path, const Report &report)
 {
-    FILE *file = std::fopen(path.c_str(), "w");
+    const std::string temporary = path + ".new";
+    FILE *file = std::fopen(temporary.c_str(), "w");
     if (!file)
         return false;
     std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n", file);
@@ -76,7 +81,12 @@ bool save(const std::string &path, const Report &report)
         std::fprintf(file, "<%s>%s</%s>\n", entry.first.c_str(), entry.second.c_str(),
                      entry.first.c_str());
     std::fputs("</InstallerResult>\n", file);
-    return std::fclose(file) == 0;
+    const bool written = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    if (std::fclose(file) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0)
+        return false;
+    const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const bool synced = directory >= 0 && fsync(directory) == 0;
+    return close(directory) == 0 && synced;
 }
 
 } // namespace
@@ -87,11 +97,12 @@ int main()
     const char *dataHome = std::getenv("XDG_DATA_HOME");
     if (!id || !dataHome)
         return 2;
-    const std::string path = std::string(dataHome) + "/Corvane/Updater/Install/" + id + ".irpt";
+    const std::string folder = std::string(dataHome) + "/Corvane/Updater/Install";
+    const std::string path = folder + "/" + id + ".irpt";
     Report report;
     if (!load(path, report))
         return 1;
     set(report, "ReturnCode", "2");
     set(report, "UserMessage", "Retry");
-    return save(path, report) ? 0 : 1;
+    return save(folder, path, report) ? 0 : 1;
 }
