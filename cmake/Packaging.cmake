@@ -2,7 +2,7 @@
 # (libraries in lib/<triplet>) configure that folder with
 # -DCMAKE_INSTALL_PREFIX=/usr. Each install component becomes one package:
 #   program      stubsetup             the program, its user-interface module,
-#                                      icon and manual page
+#                                      desktop entry, icon and manual page
 #   library      libinstallerlib<N>    the installer interface library, named
 #                                      after its SONAME
 #   development  libinstallerlib-dev   its headers, link and pkg-config file
