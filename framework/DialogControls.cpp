@@ -1,5 +1,6 @@
 #include "framework/DialogControls.h"
 
+#include "framework/IconResource.h"
 #include "framework/Window.h"
 
 #include <QComboBox>
@@ -61,7 +62,7 @@ QWidget *makeStaticIcon(QWidget &dialog, const ControlTemplate &control, const Q
 {
     auto *label = new QLabel(&dialog);
     const int side = qMin(geometry.width(), geometry.height());
-    label->setPixmap(QIcon(QString::fromUtf8(control.text)).pixmap(side, side));
+    label->setPixmap(LoadIconResource(QString::fromUtf8(control.text)).pixmap(side, side));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }

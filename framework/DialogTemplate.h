@@ -11,7 +11,7 @@ enum class ControlKind {
     PushButton,
     DefaultPushButton, // pressed by Enter
     StaticText,        // '&' marks a mnemonic unless kStaticNoPrefix
-    StaticIcon,        // text: the icon's resource path
+    StaticIcon,        // text: the icon resource's folder (IconResource.h)
     SeparatorLine,     // sunken one-unit line
     ProgressBar,
     RichEdit, // formatted, editable text

@@ -53,7 +53,7 @@ const DialogTemplate &CDialogDuplicateAndAppend::Template()
              40, 83, 8},
             {IDC_APPEND_FILE, ControlKind::Edit, "", kField, 0, 7, 50, 253, 13},
             {kNoControlId, ControlKind::SeparatorLine, "", kStaticSunken, 0, 6, 102, 253, 1},
-            {kNoControlId, ControlKind::StaticIcon, kProgramIconPath, kStaticIcon, 0, 7, 7, 20, 20},
+            {kNoControlId, ControlKind::StaticIcon, kProgramIconResource, kStaticIcon, 0, 7, 7, 20, 20},
         },
     };
     return dialog;

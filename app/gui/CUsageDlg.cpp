@@ -22,7 +22,7 @@ const DialogTemplate &CUsageDlg::Template()
         kShellDialogFont,
         8,
         {
-            {kNoControlId, ControlKind::StaticIcon, kProgramIconPath, kStaticIcon, 0, 11, 17, 21,
+            {kNoControlId, ControlKind::StaticIcon, kProgramIconResource, kStaticIcon, 0, 11, 17, 21,
              20},
             {kNoControlId, ControlKind::StaticText, kVersionText, kStaticLeft | kStaticNoPrefix, 0,
              40, 10, 119, 8},

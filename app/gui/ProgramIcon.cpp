@@ -1,12 +1,14 @@
 #include "app/gui/ProgramIcon.h"
 
+#include "framework/IconResource.h"
+
 #include <QIcon>
 
 namespace stubsetup {
 
 QIcon ProgramIcon()
 {
-    return QIcon(QString::fromLatin1(kProgramIconPath));
+    return LoadIconResource(QString::fromLatin1(kProgramIconResource));
 }
 
 } // namespace stubsetup

@@ -4,9 +4,9 @@ class QIcon;
 
 namespace stubsetup {
 
-// The program's icon (its own drawing, a scalable image), as dialog templates
-// name it for static icon controls.
-inline constexpr char kProgramIconPath[] = ":/stubsetup/icons/stubsetup.svg";
+// The program's icon resource, drawn from its SVG source at build time, as
+// dialog templates name it for static icon controls.
+inline constexpr char kProgramIconResource[] = ":/stubsetup/icons/stubsetup";
 
 QIcon ProgramIcon();
 

@@ -89,7 +89,7 @@ TEST(UsageDialogTest, TemplateShowsNameVersionIconAndAnEditableReference)
     EXPECT_EQ(dialog.size(),
               QSize(dialog.BaseUnits().toPixelsX(452), dialog.BaseUnits().toPixelsY(270)));
     EXPECT_FALSE(dialog.windowIcon().isNull());
-    EXPECT_FALSE(ProgramIcon().pixmap(32, 32).isNull()) << "the SVG icon engine is missing";
+    EXPECT_FALSE(ProgramIcon().pixmap(32, 32).isNull()) << "the icon resource is missing";
 
     auto *ok = qobject_cast<QPushButton *>(dialog.GetDlgItem(IDOK));
     ASSERT_NE(ok, nullptr);
