@@ -34,10 +34,11 @@ get_target_property(INSTALLERLIB_SOVERSION InstallerLib SOVERSION)
 
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME stubsetup)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION devel)
-# Loaded at run time, so dpkg-shlibdeps cannot see them: the SVG plug-ins
-# draw the program's icon, the Wayland platform plug-ins show the dialogs on
-# a Wayland desktop, xdg-open shows env.txt.
-set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "libqt6svg6, qt6-wayland")
+# Loaded at run time, so dpkg-shlibdeps cannot see them: liblnk reads
+# shortcut files, the SVG plug-ins draw the SVG icons of icon themes in the
+# file dialog, the Wayland platform plug-ins show the dialogs on a Wayland
+# desktop, xdg-open shows env.txt.
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "liblnk1, libqt6svg6, qt6-wayland")
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PROGRAM_DESCRIPTION "test installer for the Corvane update manager
 stubsetup stands in for a real installer so that the hand-off between the

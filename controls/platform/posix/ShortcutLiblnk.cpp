@@ -1,18 +1,78 @@
-// Shortcut files read with liblnk.
+// Shortcut files read with liblnk. The library is loaded when the first
+// shortcut is met rather than with the user interface: few runs meet one, and
+// linking it would slow every dialog's first appearance.
 #include "controls/platform/Shortcut.h"
 
 #include "framework/LocalText.h"
 
+#include <dlfcn.h>
 #include <liblnk.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace stubsetup::platform {
 namespace {
 
+constexpr char kLibraryName[] = "liblnk.so.1";
+
 using Getter = int (*)(liblnk_file_t *, uint8_t *, size_t, liblnk_error_t **);
 using SizeGetter = int (*)(liblnk_file_t *, size_t *, liblnk_error_t **);
+
+// The functions used here, found in the loaded library with their own types.
+struct Liblnk {
+    decltype(&liblnk_error_free) errorFree = nullptr;
+    decltype(&liblnk_file_initialize) fileInitialize = nullptr;
+    decltype(&liblnk_file_open) fileOpen = nullptr;
+    decltype(&liblnk_file_close) fileClose = nullptr;
+    decltype(&liblnk_file_free) fileFree = nullptr;
+    SizeGetter localPathSize = nullptr;
+    Getter localPath = nullptr;
+    SizeGetter relativePathSize = nullptr;
+    Getter relativePath = nullptr;
+};
+
+template <typename Function> bool find(void *library, const char *name, Function &function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+// None when the library or one of its functions is missing: shortcuts then
+// read as unreadable files, said once on standard error. Kept loaded for the
+// rest of the run.
+std::optional<Liblnk> loadLiblnk()
+{
+    void *library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        qWarning("shortcut files cannot be read: %s", dlerror());
+        return std::nullopt;
+    }
+    Liblnk api;
+    const bool complete =
+        find(library, "liblnk_error_free", api.errorFree) &&
+        find(library, "liblnk_file_initialize", api.fileInitialize) &&
+        find(library, "liblnk_file_open", api.fileOpen) &&
+        find(library, "liblnk_file_close", api.fileClose) &&
+        find(library, "liblnk_file_free", api.fileFree) &&
+        find(library, "liblnk_file_get_utf8_local_path_size", api.localPathSize) &&
+        find(library, "liblnk_file_get_utf8_local_path", api.localPath) &&
+        find(library, "liblnk_file_get_utf8_relative_path_size", api.relativePathSize) &&
+        find(library, "liblnk_file_get_utf8_relative_path", api.relativePath);
+    if (!complete) {
+        qWarning("shortcut files cannot be read: %s", dlerror());
+        dlclose(library);
+        return std::nullopt;
+    }
+    return api;
+}
+
+const Liblnk *liblnk()
+{
+    static const std::optional<Liblnk> api = loadLiblnk();
+    return api ? &*api : nullptr;
+}
 
 // An error that liblnk hands back, freed when the call's scope ends.
 struct ErrorSlot {
@@ -20,7 +80,7 @@ struct ErrorSlot {
     ~ErrorSlot()
     {
         if (error)
-            liblnk_error_free(&error);
+            liblnk()->errorFree(&error);
     }
 };
 
@@ -28,8 +88,8 @@ struct FileDeleter {
     void operator()(liblnk_file_t *file) const
     {
         ErrorSlot slot;
-        liblnk_file_close(file, &slot.error);
-        liblnk_file_free(&file, &slot.error);
+        liblnk()->fileClose(file, &slot.error);
+        liblnk()->fileFree(&file, &slot.error);
     }
 };
 using LnkFile = std::unique_ptr<liblnk_file_t, FileDeleter>;
@@ -46,14 +106,14 @@ QString readString(liblnk_file_t *file, SizeGetter sizeOf, Getter get)
     return QString::fromUtf8(reinterpret_cast<const char *>(buffer.data()));
 }
 
-LnkFile openShortcut(const QString &path)
+LnkFile openShortcut(const Liblnk &api, const QString &path)
 {
     ErrorSlot slot;
     liblnk_file_t *raw = nullptr;
-    if (liblnk_file_initialize(&raw, &slot.error) != 1)
+    if (api.fileInitialize(&raw, &slot.error) != 1)
         return nullptr;
-    if (liblnk_file_open(raw, toLocalBytes(path).c_str(), LIBLNK_OPEN_READ, &slot.error) != 1) {
-        liblnk_file_free(&raw, &slot.error);
+    if (api.fileOpen(raw, toLocalBytes(path).c_str(), LIBLNK_OPEN_READ, &slot.error) != 1) {
+        api.fileFree(&raw, &slot.error);
         return nullptr;
     }
     return LnkFile(raw);
@@ -63,13 +123,14 @@ LnkFile openShortcut(const QString &path)
 
 std::optional<ShortcutLinks> ReadShortcut(const QString &path)
 {
-    const LnkFile file = openShortcut(path);
+    const Liblnk *api = liblnk();
+    if (api == nullptr)
+        return std::nullopt;
+    const LnkFile file = openShortcut(*api, path);
     if (!file)
         return std::nullopt;
-    return ShortcutLinks{readString(file.get(), liblnk_file_get_utf8_local_path_size,
-                                    liblnk_file_get_utf8_local_path),
-                         readString(file.get(), liblnk_file_get_utf8_relative_path_size,
-                                    liblnk_file_get_utf8_relative_path)};
+    return ShortcutLinks{readString(file.get(), api->localPathSize, api->localPath),
+                         readString(file.get(), api->relativePathSize, api->relativePath)};
 }
 
 } // namespace stubsetup::platform
