@@ -8,7 +8,10 @@ std::unique_ptr<SharedModule> SharedModule::Load(const std::string &path)
 {
     // Toolkits register exit handlers and threads; unloading them before the
     // process ends is unsafe, so the code stays mapped after the handle closes.
-    void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    // Functions are bound on their first call, which spares the first dialog
+    // binding thousands it never calls. Missing libraries, data symbols and
+    // symbol versions still fail here, on loading.
+    void *handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
     if (handle == nullptr)
         return nullptr;
     return std::unique_ptr<SharedModule>(new SharedModule(handle));
