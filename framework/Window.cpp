@@ -17,7 +17,6 @@
 namespace stubsetup {
 namespace {
 
-constexpr char kIdProperty[] = "stubsetupControlId";
 constexpr char kStyleProperty[] = "stubsetupWindowStyle";
 constexpr char kExtendedStyleProperty[] = "stubsetupExtendedStyle";
 
@@ -70,15 +69,19 @@ void setLineEditText(QLineEdit *edit, const QString &text)
 
 } // namespace
 
+// The id is the control's object name, as a form names its widgets: finding a
+// child by name is a string comparison, where a dynamic property would first
+// be searched for among every property the widget's classes declare.
 int controlId(const QWidget *widget)
 {
-    const QVariant value = widget->property(kIdProperty);
-    return value.isValid() ? value.toInt() : kNoControlId;
+    bool isNumber = false;
+    const int id = widget->objectName().toInt(&isNumber);
+    return isNumber ? id : kNoControlId;
 }
 
 void setControlId(QWidget *widget, int id)
 {
-    widget->setProperty(kIdProperty, id);
+    widget->setObjectName(id == kNoControlId ? QString() : QString::number(id));
 }
 
 std::uint32_t windowStyle(const QWidget *widget)
@@ -149,10 +152,7 @@ QWidget *findControl(const QWidget *parent, int id)
 {
     if (id == kNoControlId)
         return nullptr;
-    for (QWidget *child : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (controlId(child) == id)
-            return child;
-    return nullptr;
+    return parent->findChild<QWidget *>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
 QWidget &requireControl(const QWidget *parent, int id)
