@@ -17,11 +17,12 @@ QImage readSquareImage(const QString &path, int side)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray pixels = file.readAll();
-    if (pixels.size() != qsizetype(side) * side * kBytesPerPixel)
+    const qsizetype bytesPerLine = qsizetype(side) * kBytesPerPixel;
+    if (pixels.size() != bytesPerLine * side)
         return {};
     // The image only borrows the bytes, so it is copied before they go.
-    return QImage(reinterpret_cast<const uchar *>(pixels.constData()), side, side,
-                  side * kBytesPerPixel, QImage::Format_RGBA8888_Premultiplied)
+    return QImage(reinterpret_cast<const uchar *>(pixels.constData()), side, side, bytesPerLine,
+                  QImage::Format_RGBA8888_Premultiplied)
         .copy();
 }
 
