@@ -33,7 +33,7 @@ struct Liblnk {
     Getter relativePath = nullptr;
 };
 
-template <typename Function> bool find(void *library, const char *name, Function &function)
+template <typename Function> bool findFunction(void *library, const char *name, Function &function)
 {
     function = reinterpret_cast<Function>(dlsym(library, name));
     return function != nullptr;
@@ -51,15 +51,15 @@ std::optional<Liblnk> loadLiblnk()
     }
     Liblnk api;
     const bool complete =
-        find(library, "liblnk_error_free", api.errorFree) &&
-        find(library, "liblnk_file_initialize", api.fileInitialize) &&
-        find(library, "liblnk_file_open", api.fileOpen) &&
-        find(library, "liblnk_file_close", api.fileClose) &&
-        find(library, "liblnk_file_free", api.fileFree) &&
-        find(library, "liblnk_file_get_utf8_local_path_size", api.localPathSize) &&
-        find(library, "liblnk_file_get_utf8_local_path", api.localPath) &&
-        find(library, "liblnk_file_get_utf8_relative_path_size", api.relativePathSize) &&
-        find(library, "liblnk_file_get_utf8_relative_path", api.relativePath);
+        findFunction(library, "liblnk_error_free", api.errorFree) &&
+        findFunction(library, "liblnk_file_initialize", api.fileInitialize) &&
+        findFunction(library, "liblnk_file_open", api.fileOpen) &&
+        findFunction(library, "liblnk_file_close", api.fileClose) &&
+        findFunction(library, "liblnk_file_free", api.fileFree) &&
+        findFunction(library, "liblnk_file_get_utf8_local_path_size", api.localPathSize) &&
+        findFunction(library, "liblnk_file_get_utf8_local_path", api.localPath) &&
+        findFunction(library, "liblnk_file_get_utf8_relative_path_size", api.relativePathSize) &&
+        findFunction(library, "liblnk_file_get_utf8_relative_path", api.relativePath);
     if (!complete) {
         qWarning("shortcut files cannot be read: %s", dlerror());
         dlclose(library);
