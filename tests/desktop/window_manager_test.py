@@ -81,6 +81,13 @@ def expect_owned_and_centred(desktop, window, owner, what):
           f"{what} is centred at {(x, y)}, its owner at {(owner_x, owner_y)}")
 
 
+def expect_fixed_frame(desktop, window, what):
+    # openbox draws a maximise button whatever the hints say; the actions it
+    # allows are what it honours.
+    actions = desktop.prop(window, "_NET_WM_ALLOWED_ACTIONS") or ""
+    check("_NET_WM_ACTION_MAXIMIZE" not in actions, f"{what} can be maximised: {actions}")
+
+
 def main(program):
     require_tools("Xvfb", "openbox", "xprop", "xdotool")
     with session(program) as current:
@@ -108,6 +115,7 @@ def main(program):
               "the title is not stubsetup")
         icon = desktop.prop(progress, "_NET_WM_ICON") or ""
         check(re.search(r"Icon \((\d+) x \1\)", icon), "no _NET_WM_ICON")
+        expect_fixed_frame(desktop, progress, "the progress dialog")
 
         # The message is the fifth tab stop, the tool's button the seventh.
         desktop.keys(progress, *["Tab"] * 4, "ctrl+a")
@@ -120,6 +128,7 @@ def main(program):
         desktop.keys(tool, "Return")
         box = desktop.new_window("stubsetup", known=(progress,))
         expect_owned_and_centred(desktop, box, tool, "the message box")
+        expect_fixed_frame(desktop, box, "the message box")
         desktop.keys(box, "Return")
         desktop.gone(box)
         desktop.keys(tool, "Escape")
