@@ -23,7 +23,13 @@ stage() {
 # Builds for the Debian layout (prefix /usr, libraries in lib/<triplet>) and
 # makes the Debian packages: build_packages BUILD_DIR PACKAGE_DIR
 build_packages() {
-    scripts/build "$1" -DCMAKE_INSTALL_PREFIX=/usr -DSTUBSETUP_BUILD_TESTS=OFF
+    # With Debian's build flags (hardening included), as a package build on
+    # Debian gets them; CMake reads no CPPFLAGS, so they join the others.
+    (
+        eval "$(dpkg-buildflags --export=sh)"
+        export CFLAGS="$CFLAGS $CPPFLAGS" CXXFLAGS="$CXXFLAGS $CPPFLAGS"
+        scripts/build "$1" -DCMAKE_INSTALL_PREFIX=/usr -DSTUBSETUP_BUILD_TESTS=OFF
+    )
     cpack --config "$1/CPackConfig.cmake" -G DEB -B "$2" >/dev/null ||
         fail "cpack could not make the Debian packages from $1"
 }

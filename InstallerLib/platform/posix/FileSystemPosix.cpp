@@ -222,8 +222,9 @@ bool ExamineTarget(const std::string &target, ExistingFile &existing)
 void KeepOwnership(int fd, const struct stat &old)
 {
     const int savedErrno = errno;
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-        static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
     errno = savedErrno;
 }
 
