@@ -2,7 +2,7 @@
 
 #include "app/StandardErrorUserInterface.h"
 #include "app/UserInterface.h"
-#include "app/platform/SharedModule.h"
+#include "common/platform/SharedModule.h"
 
 #include <iosfwd>
 #include <memory>

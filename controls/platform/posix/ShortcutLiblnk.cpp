@@ -3,9 +3,9 @@
 // linking it would slow every dialog's first appearance.
 #include "controls/platform/Shortcut.h"
 
+#include "common/platform/SharedModule.h"
 #include "framework/LocalText.h"
 
-#include <dlfcn.h>
 #include <liblnk.h>
 
 #include <memory>
@@ -22,6 +22,7 @@ using SizeGetter = int (*)(liblnk_file_t *, size_t *, liblnk_error_t **);
 
 // The functions used here, found in the loaded library with their own types.
 struct Liblnk {
+    std::unique_ptr<SharedModule> library;
     decltype(&liblnk_error_free) errorFree = nullptr;
     decltype(&liblnk_file_initialize) fileInitialize = nullptr;
     decltype(&liblnk_file_open) fileOpen = nullptr;
@@ -31,40 +32,39 @@ struct Liblnk {
     Getter localPath = nullptr;
     SizeGetter relativePathSize = nullptr;
     Getter relativePath = nullptr;
-};
 
-template <typename Function> bool findFunction(void *library, const char *name, Function &function)
-{
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
+    template <typename Function> bool find(const char *name, Function &function)
+    {
+        function = reinterpret_cast<Function>(library->FindSymbol(name));
+        if (function == nullptr)
+            qWarning("shortcut files cannot be read: %s has no %s", kLibraryName, name);
+        return function != nullptr;
+    }
+};
 
 // None when the library or one of its functions is missing: shortcuts then
 // read as unreadable files, said once on standard error. Kept loaded for the
 // rest of the run.
 std::optional<Liblnk> loadLiblnk()
 {
-    void *library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        qWarning("shortcut files cannot be read: %s", dlerror());
-        return std::nullopt;
-    }
     Liblnk api;
-    const bool complete =
-        findFunction(library, "liblnk_error_free", api.errorFree) &&
-        findFunction(library, "liblnk_file_initialize", api.fileInitialize) &&
-        findFunction(library, "liblnk_file_open", api.fileOpen) &&
-        findFunction(library, "liblnk_file_close", api.fileClose) &&
-        findFunction(library, "liblnk_file_free", api.fileFree) &&
-        findFunction(library, "liblnk_file_get_utf8_local_path_size", api.localPathSize) &&
-        findFunction(library, "liblnk_file_get_utf8_local_path", api.localPath) &&
-        findFunction(library, "liblnk_file_get_utf8_relative_path_size", api.relativePathSize) &&
-        findFunction(library, "liblnk_file_get_utf8_relative_path", api.relativePath);
-    if (!complete) {
-        qWarning("shortcut files cannot be read: %s", dlerror());
-        dlclose(library);
+    api.library = SharedModule::Load(kLibraryName);
+    if (!api.library) {
+        qWarning("shortcut files cannot be read: %s cannot be loaded", kLibraryName);
         return std::nullopt;
     }
+    const bool complete =
+        api.find("liblnk_error_free", api.errorFree) &&
+        api.find("liblnk_file_initialize", api.fileInitialize) &&
+        api.find("liblnk_file_open", api.fileOpen) &&
+        api.find("liblnk_file_close", api.fileClose) &&
+        api.find("liblnk_file_free", api.fileFree) &&
+        api.find("liblnk_file_get_utf8_local_path_size", api.localPathSize) &&
+        api.find("liblnk_file_get_utf8_local_path", api.localPath) &&
+        api.find("liblnk_file_get_utf8_relative_path_size", api.relativePathSize) &&
+        api.find("liblnk_file_get_utf8_relative_path", api.relativePath);
+    if (!complete)
+        return std::nullopt;
     return api;
 }
 

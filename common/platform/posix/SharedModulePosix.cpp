@@ -1,4 +1,4 @@
-#include "app/platform/SharedModule.h"
+#include "common/platform/SharedModule.h"
 
 #include <dlfcn.h>
 
@@ -8,9 +8,9 @@ std::unique_ptr<SharedModule> SharedModule::Load(const std::string &path)
 {
     // Toolkits register exit handlers and threads; unloading them before the
     // process ends is unsafe, so the code stays mapped after the handle closes.
-    // Functions are bound on their first call, which spares the first dialog
-    // binding thousands it never calls. Missing libraries, data symbols and
-    // symbol versions still fail here, on loading.
+    // Functions are bound on their first call, which spares a caller binding
+    // thousands it never calls (the first dialog would wait for them). Missing
+    // libraries, data symbols and symbol versions still fail here, on loading.
     void *handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
     if (handle == nullptr)
         return nullptr;
