@@ -44,7 +44,11 @@ INSTALLERLIB_EXPORT int GetAppInstallPath(uint32_t *size, char *buffer)
 
 INSTALLERLIB_EXPORT int SetInstallerExitInfo(int32_t returnCode, const char *message)
 {
-    return AtBoundary([=] { return stubsetup::WriteInstallerExitInfo(returnCode, message); });
+    return AtBoundary([=] {
+        const stubsetup::Outcome written = stubsetup::WriteInstallerExitInfo(returnCode, message);
+        errno = written.error();
+        return written.ok();
+    });
 }
 
 } // extern "C"

@@ -1,26 +1,30 @@
 #pragma once
 
+#include "common/Outcome.h"
+
 #include <cerrno>
+#include <utility>
 
 namespace stubsetup {
 
-// The system's reason for a failure, carried by the exceptions of the
-// installer interface so that the entry points can hand it on in errno after
-// the clean-up on the way out has run.
+// Why a failure happened, carried by the exceptions of the installer
+// interface so that the entry points can hand it on after the clean-up on the
+// way out has run.
 class ErrorReason {
 public:
-    explicit ErrorReason(int reason) : m_reason(reason) {}
+    explicit ErrorReason(Outcome outcome) : m_outcome(std::move(outcome)) {}
     virtual ~ErrorReason() = default;
-    int reason() const { return m_reason; }
+    int reason() const { return m_outcome.error(); }
+    const Outcome &outcome() const { return m_outcome; }
 
 private:
-    int m_reason;
+    Outcome m_outcome;
 };
 
-// An exception of type `Base` with the current errno as its reason.
+// An exception of type `Base` that says why.
 template <typename Base> class ErrorWithReason : public Base, public ErrorReason {
 public:
-    explicit ErrorWithReason(const char *what, int reason = errno) : Base(what), ErrorReason(reason)
+    ErrorWithReason(const char *what, Outcome outcome) : Base(what), ErrorReason(std::move(outcome))
     {}
 };
 

@@ -4,6 +4,7 @@
 #include "InstallerLib/ErrorReason.h"
 #include "InstallerLib/TextConversion.h"
 #include "InstallerLib/UpdaterFolders.h"
+#include "InstallerLib/platform/GuardedPath.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -12,17 +13,29 @@ namespace stubsetup {
 namespace {
 
 constexpr char kNoLocationMessage[] = "Unable to installer report location";
+// Corvane, Updater and Install are made when missing; the id's own folders
+// must exist.
+constexpr std::size_t kCreatableReportLevels = 3;
 
-std::string ReportPathIn(const std::string &updaterFolder, const std::string &appId)
+std::string ReportFolderBelowUserData()
 {
-    return JoinPath(JoinPath(updaterFolder, kInstallFolderName), appId + kReportExtension);
+    return JoinPath(JoinPath(kCorvaneFolderName, kUpdaterFolderName), kInstallFolderName);
+}
+
+Outcome WhyAppIdIsUnacceptable(const std::string &appId)
+{
+    if (appId.empty())
+        return Outcome::Failure(EINVAL, std::string(), std::string(kAppIdVariable) + " is empty");
+    return Outcome::Failure(EINVAL, std::string(kAppIdVariable) + " " + appId,
+                            "not a name inside the report folder (absolute, ending in /, or with "
+                            "a . or .. component)");
 }
 
 } // namespace
 
 bool IsAcceptableAppId(const std::string &appId)
 {
-    if (appId.empty() || appId.front() == '/')
+    if (appId.empty() || appId.front() == '/' || appId.back() == '/')
         return false;
     std::size_t start = 0;
     while (start <= appId.size()) {
@@ -35,53 +48,58 @@ bool IsAcceptableAppId(const std::string &appId)
     return true;
 }
 
-std::string InstallerReportPath(const std::string &appId)
-{
-    std::string updaterFolder;
-    if (!LocateUpdaterFolder(updaterFolder))
-        return {};
-    return ReportPathIn(updaterFolder, appId);
-}
-
 InstallerReport::InstallerReport(const std::string &path)
+    : InstallerReport(platform::TrustingFolderOf(path))
+{}
+
+InstallerReport::InstallerReport(const platform::GuardedPath &path)
     : PrefsFile(path, kReportRootName), m_returnCode(this, "ReturnCode", kDefaultReturnCode),
       m_userMessage(this, "UserMessage", std::string())
 {}
 
 InstallerReportWriter::InstallerReportWriter(const std::string &appId)
 {
-    std::string updaterFolder;
     if (!IsAcceptableAppId(appId)) {
-        errno = EINVAL;
+        m_whyNoReport = WhyAppIdIsUnacceptable(appId);
         return;
     }
-    if (!GetUpdaterFolder(updaterFolder))
+    std::string userData;
+    m_whyNoReport = PrepareUserDataFolder(userData);
+    if (!m_whyNoReport.ok())
         return;
-    const std::string reportPath = ReportPathIn(updaterFolder, appId);
-    const std::string installFolder = JoinPath(updaterFolder, kInstallFolderName);
-    if (!PathExists(installFolder) && !CreateDirectoryTree(installFolder))
-        throw ErrorWithReason<std::runtime_error>(kNoLocationMessage);
-    m_report = std::make_unique<InstallerReport>(reportPath);
+    const std::string reportFolder = ReportFolderBelowUserData();
+    platform::FileDescriptor folder;
+    const Outcome made =
+        platform::OpenGuardedFolder({userData, reportFolder, kCreatableReportLevels}, folder);
+    if (!made.ok())
+        throw ErrorWithReason<std::runtime_error>(kNoLocationMessage, made);
+    m_report = std::make_unique<InstallerReport>(platform::GuardedPath{
+        userData, JoinPath(reportFolder, appId + kReportExtension), kCreatableReportLevels});
 }
 
-bool InstallerReportWriter::set(std::int32_t returnCode, const std::string &message)
+Outcome InstallerReportWriter::set(std::int32_t returnCode, const std::string &message)
 {
+    if (!m_report)
+        return m_whyNoReport;
     // Both values reach the file in one save, so a failed save leaves the
     // previous report whole.
-    return m_report && m_report->returnCode().assign(returnCode) &&
-           m_report->userMessage().assign(message) && m_report->save();
+    m_report->returnCode().assign(returnCode);
+    m_report->userMessage().assign(message);
+    return m_report->save();
 }
 
-bool WriteInstallerExitInfo(std::int32_t returnCode, const char *message)
+Outcome WriteInstallerExitInfo(std::int32_t returnCode, const char *message)
 {
     std::string appId;
-    if (!ReadEnvironmentVariable(kAppIdVariable, appId)) {
-        errno = EINVAL;
-        return false;
+    if (!ReadEnvironmentVariable(kAppIdVariable, appId))
+        return Outcome::Failure(EINVAL, std::string(), std::string(kAppIdVariable) + " is not set");
+    try {
+        InstallerReportWriter writer(appId);
+        const std::string text = message ? message : "";
+        return writer.set(returnCode, text.empty() ? text : AnsiToUtf8(text));
+    } catch (const ErrorReason &error) {
+        return error.outcome();
     }
-    InstallerReportWriter writer(appId);
-    const std::string text = message ? message : "";
-    return writer.set(returnCode, text.empty() ? text : AnsiToUtf8(text));
 }
 
 } // namespace stubsetup

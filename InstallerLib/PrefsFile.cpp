@@ -22,32 +22,16 @@ XmlElement *FirstChildNamed(XmlElement *parent, const std::string &name)
     return matches.members().empty() ? nullptr : matches.members().front();
 }
 
-// Directories, FIFOs and devices are no settings files; a FIFO would even
-// block the read. A path that cannot be examined is not taken for missing.
-bool IsLoadable(const std::string &path)
-{
-    switch (platform::GetPathKind(path)) {
-    case platform::PathKind::Missing:
-    case platform::PathKind::RegularFile:
-        return true;
-    case platform::PathKind::Unreadable:
-        return false;
-    case platform::PathKind::Directory:
-        errno = EISDIR;
-        return false;
-    case platform::PathKind::Other:
-        errno = EINVAL;
-        return false;
-    }
-    return false;
-}
-
 } // namespace
 
 PrefsFile::PrefsFile(const std::string &path, const std::string &rootName)
+    : PrefsFile(platform::TrustingFolderOf(path), rootName)
+{}
+
+PrefsFile::PrefsFile(const platform::GuardedPath &path, const std::string &rootName)
     : m_path(path), m_rootName(rootName)
 {
-    if (!path.empty())
+    if (!path.below.empty())
         load(path);
 }
 
@@ -55,27 +39,66 @@ PrefsFile::~PrefsFile() = default;
 
 void PrefsFile::load(const std::string &path)
 {
+    load(platform::TrustingFolderOf(path));
+}
+
+void PrefsFile::load(const platform::GuardedPath &path)
+{
     m_path = path;
     m_reader.reset();
     m_settings = nullptr;
+    m_assigned.clear();
     if (!m_reader.prepare(nullptr, '\0'))
         throw std::bad_alloc();
-    if (path.empty())
-        throw ErrorWithReason<std::runtime_error>(kNoPathMessage, ENOENT);
-    if (!IsLoadable(path) || !m_reader.parseFile(path, true))
-        throw ErrorWithReason<std::invalid_argument>(kParseFailureMessage);
+    if (path.below.empty())
+        throw ErrorWithReason<std::runtime_error>(kNoPathMessage,
+                                                  Outcome::Failure(ENOENT, path.text()));
+    bool found = false;
+    Outcome loaded = platform::ReadFileLocked(
+        path, [this](int file) { return parse(file); }, found);
+    if (loaded.ok())
+        loaded = adoptSettingsElement();
+    if (!loaded.ok())
+        throw ErrorWithReason<std::invalid_argument>(kParseFailureMessage, loaded);
+}
+
+Outcome PrefsFile::parse(int file)
+{
+    if (!m_reader.parseOpenFile(file, true))
+        return Outcome::Failure(errno, m_path.text());
+    return {};
+}
+
+Outcome PrefsFile::adoptSettingsElement()
+{
     XmlElement *document = m_reader.document();
     XmlElement *settings = FirstChildNamed(document, m_rootName);
     // A file holding another top-level element is not ours; adding ours
     // beside it would write a document that no parser accepts.
     if (settings == nullptr && !document->getChildren().empty())
-        throw ErrorWithReason<std::invalid_argument>(kParseFailureMessage, EBADMSG);
+        return Outcome::Failure(EBADMSG, m_path.text(),
+                                "its top-level element is not " + m_rootName);
     if (settings == nullptr) {
         auto created = std::make_unique<XmlElement>(m_rootName);
         settings = created.get();
         document->addChild(std::move(created));
     }
     m_settings = settings;
+    return {};
+}
+
+Outcome PrefsFile::reloadWithAssignments(int file)
+{
+    m_settings = nullptr;
+    if (!m_reader.prepare(nullptr, '\0'))
+        throw std::bad_alloc();
+    Outcome reloaded = parse(file);
+    if (reloaded.ok())
+        reloaded = adoptSettingsElement();
+    for (const auto &[name, value] : m_assigned)
+        if (reloaded.ok())
+            findValueElement(name, true)->setText(value);
+    return reloaded;
 }
 
 XmlElement *PrefsFile::findValueElement(const std::string &name, bool create)
@@ -123,6 +146,7 @@ bool PrefsFile::assignString(const std::string &name, const std::string &value)
     if (element == nullptr)
         return false;
     element->setText(value);
+    m_assigned.emplace_back(name, value);
     return true;
 }
 
@@ -136,14 +160,20 @@ bool PrefsFile::setString(const std::string &name, const std::string &value)
     return assignString(name, value) && save();
 }
 
-bool PrefsFile::save()
+Outcome PrefsFile::save()
 {
     const XmlElement *document = m_reader.document();
     if (document == nullptr || m_settings == nullptr)
-        return false;
-    return platform::ReplaceFileContent(m_path, [document](std::ostream &stream) {
-        return static_cast<bool>(writeXml(stream, document));
-    });
+        return Outcome::Failure(EINVAL, m_path.text(), "nothing was loaded");
+    const Outcome saved = platform::ReplaceFileContent(
+        m_path,
+        [this](std::ostream &stream) {
+            return static_cast<bool>(writeXml(stream, m_reader.document()));
+        },
+        [this](int file) { return reloadWithAssignments(file); });
+    if (!saved.ok())
+        errno = saved.error();
+    return saved;
 }
 
 template <> bool PrefValue<std::int32_t>::get(std::int32_t &value) const

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "InstallerLib/platform/GuardedPath.h"
+#include "common/Outcome.h"
 #include "xml/XmlElement.h"
 #include "xml/XmlReader.h"
 
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace stubsetup {
 
@@ -16,15 +19,19 @@ class PrefsFile {
 public:
     // Loads `path` unless it is empty; the errors of load pass on.
     PrefsFile(const std::string &path, const std::string &rootName);
+    // The same for a file below a trusted folder (see GuardedPath).
+    PrefsFile(const platform::GuardedPath &path, const std::string &rootName);
     virtual ~PrefsFile();
     PrefsFile(const PrefsFile &) = delete;
     PrefsFile &operator=(const PrefsFile &) = delete;
 
     // A missing or empty file gives an empty settings element (nothing is
-    // written). Throws std::runtime_error for an empty path and
-    // std::invalid_argument for a file that is not a settings file: not
-    // well-formed, another top-level element, or not a regular file.
+    // written). The file is read under a shared lock. Throws
+    // std::runtime_error for an empty path and std::invalid_argument for a
+    // file that is not a settings file: not well-formed, another top-level
+    // element, or not a regular file; both carry the reason (ErrorReason).
     void load(const std::string &path);
+    void load(const platform::GuardedPath &path);
 
     // A missing or empty value gives the default and true; otherwise false when
     // the text is not wholly an integer.
@@ -40,16 +47,24 @@ public:
     bool setInt(const std::string &name, std::int32_t value);
     bool setString(const std::string &name, const std::string &value);
     // Replaces the file with the whole document; the previous file stays intact
-    // when this fails, and errno tells why.
-    bool save();
+    // when this fails (errno is set too). Where the file must be rewritten in
+    // place, it is read again under the lock and the values assigned since the
+    // load are applied to what it holds then.
+    Outcome save();
 
 private:
     XmlElement *findValueElement(const std::string &name, bool create);
+    Outcome parse(int file);
+    Outcome adoptSettingsElement();
+    Outcome reloadWithAssignments(int file);
 
     XmlReader m_reader;
     XmlElement *m_settings = nullptr; // inside m_reader's tree
-    std::string m_path;
+    platform::GuardedPath m_path;
     std::string m_rootName;
+    // Every value assigned since the load, in order, for a save that must
+    // apply them to the file as it stands then.
+    std::vector<std::pair<std::string, std::string>> m_assigned;
 };
 
 // One named value of a store, with its default. The store must outlive it.

@@ -1,6 +1,7 @@
 #include "InstallerLib/UpdaterFolders.h"
 
 #include "InstallerLib/platform/FileSystem.h"
+#include "InstallerLib/platform/GuardedPath.h"
 #include "InstallerLib/platform/KnownFolders.h"
 
 #include <array>
@@ -11,7 +12,9 @@ namespace {
 
 using platform::KnownFolder;
 
-constexpr unsigned int kPublicFolderMode = 0777;
+// Whatever the umask, never writable by group or others: anyone who could
+// write there could plant links for a privileged run to follow.
+constexpr unsigned int kPublicFolderMode = 0755;
 // The XDG base-directory rules ask for private folders where they are missing.
 constexpr unsigned int kPrivateFolderMode = 0700;
 
@@ -43,14 +46,18 @@ bool IsDirectory(const std::string &path)
     return platform::GetPathKind(path) == platform::PathKind::Directory;
 }
 
-bool CreateTree(const std::string &path, unsigned int mode)
+// A failure names the level that could not be made.
+Outcome CreateTree(const std::string &path, unsigned int mode)
 {
     if (IsDirectory(path))
-        return true;
+        return {};
     const std::string parent = ParentPath(path);
-    if (!parent.empty() && !CreateTree(parent, mode))
-        return false;
-    return platform::MakeDirectory(path, mode);
+    if (!parent.empty()) {
+        const Outcome madeParent = CreateTree(parent, mode);
+        if (!madeParent.ok())
+            return madeParent;
+    }
+    return platform::MakeDirectory(path, mode) ? Outcome() : Outcome::Failure(errno, path);
 }
 
 // Folder paths are handled in buffers of a fixed size; longer ones are refused.
@@ -72,7 +79,7 @@ bool LocateFolder(KnownFolder folder, std::string &path)
 bool CreateFolder(const std::string &path, Creation creation)
 {
     if (creation == Creation::AllLevelsPrivate)
-        return CreateTree(path, kPrivateFolderMode);
+        return CreateTree(path, kPrivateFolderMode).ok();
     return CreateSingleDirectory(path);
 }
 
@@ -104,26 +111,31 @@ bool GetTempFolder(std::string &path, bool create)
     return true;
 }
 
-bool GetUpdaterFolder(std::string &path)
+Outcome PrepareUserDataFolder(std::string &path)
 {
     std::string folder;
-    if (!GetSpecialFolder(kUpdaterBaseFolder, folder, true))
-        return false;
-    for (const char *level : {kCorvaneFolderName, kUpdaterFolderName}) {
-        folder = JoinPath(folder, level);
-        if (!CreateDirectoryTree(folder))
-            return false;
-    }
-    path = folder;
-    return true;
+    if (!LocateFolder(KnownFolder::UserData, folder))
+        return Outcome::Failure(errno, std::string(),
+                                "no folder for user data: " + platform::WhyHomeFoldersAreUnknown());
+    const Outcome made = CreateTree(folder, kPrivateFolderMode);
+    if (made.ok())
+        path = folder;
+    return made;
 }
 
-bool LocateUpdaterFolder(std::string &path)
+bool GetUpdaterFolder(std::string &path)
 {
-    std::string folder;
-    if (!GetSpecialFolder(kUpdaterBaseFolder, folder, false))
+    std::string userData;
+    platform::FileDescriptor updater;
+    const std::string below = JoinPath(kCorvaneFolderName, kUpdaterFolderName);
+    if (!PrepareUserDataFolder(userData).ok())
         return false;
-    path = JoinPath(JoinPath(folder, kCorvaneFolderName), kUpdaterFolderName);
+    const Outcome made = platform::OpenGuardedFolder({userData, below, 2}, updater);
+    if (!made.ok()) {
+        errno = made.error();
+        return false;
+    }
+    path = JoinPath(userData, below);
     return true;
 }
 
@@ -162,7 +174,10 @@ bool CreateSingleDirectory(const std::string &path)
 
 bool CreateDirectoryTree(const std::string &path)
 {
-    return CreateTree(path, kPublicFolderMode);
+    const Outcome made = CreateTree(path, kPublicFolderMode);
+    if (!made.ok())
+        errno = made.error();
+    return made.ok();
 }
 
 } // namespace stubsetup

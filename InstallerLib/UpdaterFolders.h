@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Outcome.h"
+
 #include <climits>
 #include <cstddef>
 #include <string>
@@ -39,8 +41,10 @@ bool GetSpecialFolder(int kind, std::string &path, bool create);
 bool GetTempFolder(std::string &path, bool create);
 // <user data>/Corvane/Updater, created level by level.
 bool GetUpdaterFolder(std::string &path);
-// The same path, nothing created; false when the user data folder is unknown.
-bool LocateUpdaterFolder(std::string &path);
+// The user's data folder, its missing levels made private to the user; a
+// failure names the level that could not be made, or says why the folder
+// cannot be told.
+Outcome PrepareUserDataFolder(std::string &path);
 
 // `first`, a '/' unless it already ends with one, then `second` unchanged.
 // An empty `first` gives `second`, so a relative name never turns absolute.
@@ -50,7 +54,8 @@ std::string JoinPath(const std::string &first, const std::string &second);
 // for a bare name, the root, and paths of kPathLimit characters or more.
 std::string ParentPath(const std::string &path);
 bool PathExists(const std::string &path);
-// One level, mode 0777 less the umask; an existing directory counts as done.
+// One level, mode 0755 less the umask (never writable by group or others); an existing directory
+// counts as done.
 bool CreateSingleDirectory(const std::string &path);
 // The directory and every missing ancestor; true when it is a directory now.
 bool CreateDirectoryTree(const std::string &path);

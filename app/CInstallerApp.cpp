@@ -6,9 +6,7 @@
 
 #include "InstallerLib/Environment.h"
 #include "InstallerLib/InstallerReport.h"
-#include "InstallerLib/UpdaterFolders.h"
 #include "InstallerLib/platform/FileSystem.h"
-#include <stubsetup/InstallerLib.h>
 
 #include <cerrno>
 #include <cstring>
@@ -27,11 +25,6 @@ constexpr char kNoInstallDirectoryMessage[] =
 constexpr char kCustomFileMessage[] = "Unable to install custom file!";
 constexpr char kExitInfoMessage[] = "Unable to set installer exit information!";
 
-std::string SystemReason(int error)
-{
-    return std::strerror(error);
-}
-
 // Why the update manager's variable gave no usable value.
 std::string VariableProblem(const char *variable, int error)
 {
@@ -40,7 +33,7 @@ std::string VariableProblem(const char *variable, int error)
         return std::string(variable) + " is not set";
     if (value.empty())
         return std::string(variable) + " is empty";
-    return std::string(variable) + ": " + SystemReason(error);
+    return std::string(variable) + ": " + std::strerror(error);
 }
 
 std::string JoinLines(const std::vector<std::string> &lines)
@@ -114,25 +107,28 @@ RunResult CInstallerApp::RunInstallation()
         m_userInterface.showMessage(kNoInstallDirectoryMessage, MessageStyle::Plain);
         return RunResult::NoInstallDirectory;
     }
-    const std::string extractPath = options.extractPath.empty()
-                                        ? std::string()
-                                        : JoinPath(installDirectory, options.extractPath);
+    const platform::GuardedPath extractPath{installDirectory, options.extractPath};
     dialog.m_strInstallPath = installDirectory;
     dialog.m_strDisplayName = options.displayName;
-    dialog.m_strInstallingFile = extractPath;
+    dialog.m_strInstallingFile = options.extractPath.empty() ? std::string() : extractPath.text();
 
     if (!options.quiet && !ConfirmInDialog(dialog))
         return RunResult::DialogNotConfirmed;
 
-    if (!extractPath.empty() && !WriteCustomFile(extractPath, options.extractContents)) {
-        Diagnose("cannot write the custom file", extractPath + ": " + SystemReason(errno));
-        if (!options.quiet)
-            m_userInterface.showMessage(kCustomFileMessage, MessageStyle::Exclamation);
-        return RunResult::CustomFileNotWritten;
+    if (!options.extractPath.empty()) {
+        const Outcome written = WriteCustomFile(extractPath, options.extractContents);
+        if (!written.ok()) {
+            Diagnose("cannot write the custom file", written.describe());
+            if (!options.quiet)
+                m_userInterface.showMessage(kCustomFileMessage, MessageStyle::Exclamation);
+            return RunResult::CustomFileNotWritten;
+        }
     }
 
-    if (SetInstallerExitInfo(dialog.m_nReturnCode, dialog.m_strMessage.c_str()) == 0) {
-        Diagnose("cannot store the installer report", WhyReportNotStored(errno));
+    const Outcome stored =
+        WriteInstallerExitInfo(dialog.m_nReturnCode, dialog.m_strMessage.c_str());
+    if (!stored.ok()) {
+        Diagnose("cannot store the installer report", stored.describe());
         if (!options.quiet)
             m_userInterface.showMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
         return RunResult::ExitInfoNotStored;
@@ -156,20 +152,6 @@ std::string CInstallerApp::FindInstallDirectory(const std::string &appDir,
     if (path.empty())
         whyMissing = VariableProblem(kAppInstallPathVariable, 0);
     return path;
-}
-
-std::string CInstallerApp::WhyReportNotStored(int error) const
-{
-    std::string appId;
-    if (!ReadEnvironmentVariable(kAppIdVariable, appId) || appId.empty())
-        return VariableProblem(kAppIdVariable, error);
-    if (!IsAcceptableAppId(appId))
-        return std::string(kAppIdVariable) + " " + appId +
-               ": not a name inside the report folder (absolute, or a . or .. component)";
-    const std::string reportPath = InstallerReportPath(appId);
-    if (reportPath.empty())
-        return "no folder for user data: neither XDG_DATA_HOME nor HOME is set";
-    return reportPath + ": " + SystemReason(error);
 }
 
 void CInstallerApp::Diagnose(const std::string &what, const std::string &why)
@@ -196,7 +178,8 @@ void CInstallerApp::DumpEnvironment()
         platform::StartDetached({kViewerProgram, kEnvironmentFileName});
 }
 
-bool CInstallerApp::WriteCustomFile(const std::string &path, const std::string &contents)
+Outcome CInstallerApp::WriteCustomFile(const platform::GuardedPath &path,
+                                       const std::string &contents)
 {
     return platform::ReplaceFileContent(path, [&contents](std::ostream &stream) {
         return static_cast<bool>(

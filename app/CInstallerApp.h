@@ -4,6 +4,9 @@
 #include "app/InstallerDialogValues.h"
 #include "app/UserInterface.h"
 
+#include "InstallerLib/platform/GuardedPath.h"
+#include "common/Outcome.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -37,15 +40,15 @@ public:
     // fails is skipped and leaves the old file.
     void DumpEnvironment();
 
-    // Puts exactly `contents` into the file at `path`, replacing it whole or
-    // not at all: false, errno set and the old file as it was on failure.
-    bool WriteCustomFile(const std::string &path, const std::string &contents);
+    // Puts exactly `contents` into the file at `path` (the install directory
+    // and the name below it), replacing it whole or not at all: on failure
+    // the old file stays as it was.
+    Outcome WriteCustomFile(const platform::GuardedPath &path, const std::string &contents);
 
 private:
     struct RunOptions;
     RunOptions ReadOptions() const;
     std::string FindInstallDirectory(const std::string &appDir, std::string &whyMissing) const;
-    std::string WhyReportNotStored(int error) const;
     // One line on standard error: "stubsetup: <what>: <why>".
     void Diagnose(const std::string &what, const std::string &why);
     bool ConfirmInDialog(InstallerDialogValues &dialog);

@@ -125,12 +125,19 @@ bool XmlReader::parseFile(const std::string &path, bool resultIfUnread)
     const platform::FileDescriptor file = platform::OpenForReading(path);
     if (!file)
         return (errno == ENOENT || errno == ENOTDIR) && resultIfUnread;
-    const long long size = platform::FileSize(file.get());
-    if (size < 0)
+    return parseOpenFile(file.get(), resultIfUnread);
+}
+
+bool XmlReader::parseOpenFile(int file, bool resultIfEmpty)
+{
+    if (!m_parser)
+        return false;
+    const long long size = platform::FileSize(file);
+    if (size < 0 || !platform::SeekToStart(file))
         return false;
     if (size == 0)
-        return resultIfUnread;
-    const bool status = feedFile(file.get());
+        return resultIfEmpty;
+    const bool status = feedFile(file);
     keepPendingText();
     return status;
 }

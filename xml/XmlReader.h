@@ -32,6 +32,9 @@ public:
     // open or read error, ENOMEM, or EBADMSG for a document that is not
     // well-formed.
     bool parseFile(const std::string &path, bool resultIfUnread);
+    // The same for a file the caller has opened (and perhaps locked), read
+    // from its start.
+    bool parseOpenFile(int file, bool resultIfEmpty);
     // The tree's destruction and the writer recurse over its depth, so a file
     // nested deeper would exhaust the stack; no settings file comes near it.
     static constexpr std::size_t kMaxDepth = 1000;

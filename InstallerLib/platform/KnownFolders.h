@@ -21,4 +21,7 @@ enum class KnownFolder {
 // e.g. without HOME and without the XDG variable that names it.
 bool LocateKnownFolder(KnownFolder folder, std::string &path);
 
+// Why the folders that depend on HOME cannot be told, in words.
+std::string WhyHomeFoldersAreUnknown();
+
 } // namespace stubsetup::platform

@@ -40,6 +40,9 @@ FileDescriptor OpenForReading(const std::string &path);
 // The size of the open file in bytes, or -1 with errno set.
 long long FileSize(int descriptor);
 
+// Moves the file position back to the start; false, errno set, on failure.
+bool SeekToStart(int descriptor);
+
 // Reads until `size` bytes are in or the file ends, resuming after
 // interruptions. The count read, or -1 with errno set on a failed read.
 long long ReadFull(int descriptor, char *data, std::size_t size);

@@ -3,6 +3,7 @@
 #include "EndToEndFixture.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace stubsetup::test {
 namespace {
@@ -103,15 +104,17 @@ TEST_F(EndToEnd, CustomFileFailuresWriteNoReport)
     // A missing folder, a folder in the file's place, a FIFO nobody reads.
     fs::create_directories(Path("app/dir"));
     ASSERT_EQ(mkfifo(Path("app/fifo").c_str(), 0600), 0);
-    const std::pair<std::string, std::string> cases[] = {
-        {"missing/f.txt", "No such file or directory"},
-        {"dir", "Is a directory"},
-        {"fifo", "Invalid argument"}};
-    for (const auto &[name, reason] : cases) {
+    // Each reason names the path where things went wrong.
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"missing/f.txt", "missing", "No such file or directory"},
+        {"fifo/f.txt", "fifo", "Not a directory"},
+        {"dir", "dir", "Is a directory"},
+        {"fifo", "fifo", "Invalid argument"}};
+    for (const auto &[name, failing, reason] : cases) {
         SCOPED_TRACE(name);
         const ChildResult result = Run({"-quiet", "1", "-extractname", name});
         EXPECT_EQ(result.exitStatus, 3);
-        EXPECT_EQ(result.err, "stubsetup: cannot write the custom file: " + Path("app/") + name +
+        EXPECT_EQ(result.err, "stubsetup: cannot write the custom file: " + Path("app/") + failing +
                                   ": " + reason + "\n");
         EXPECT_FALSE(fs::exists(ReportPath()));
     }

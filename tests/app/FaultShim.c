@@ -7,6 +7,8 @@
  *   STUBSETUP_FAULT_CLOSE=<errno>         close() closes, then reports it
  *   STUBSETUP_FAULT_FSYNC_SIGNAL=<signal> fsync() raises it first
  * STUBSETUP_FAULT_TRACE=<file> appends "fsync <path>" and "rename <to>" lines.
+ * A file being saved has no name until it is complete: its path is then
+ * "<folder>/#<inode> (deleted)", so "Install/#" picks the report's.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -89,6 +91,18 @@ int close(int fd)
     if (error) {
         errno = error;
         return -1;
+    }
+    return result;
+}
+
+int renameat(int fromFolder, const char *from, int toFolder, const char *to)
+{
+    const int result = NEXT(renameat)(fromFolder, from, toFolder, to);
+    char folder[PATH_MAX];
+    char path[PATH_MAX + NAME_MAX + 2];
+    if (result == 0 && pathOf(toFolder, folder, sizeof folder)) {
+        snprintf(path, sizeof path, "%s/%s", folder, to);
+        trace("rename", path);
     }
     return result;
 }

@@ -9,6 +9,8 @@ namespace stubsetup::test {
 namespace {
 
 constexpr uid_t kNobody = 65534;
+// What the fault shim sees of a report being saved (see FaultShim.c).
+constexpr char kNewReport[] = "Install/#";
 
 struct stat StatusOf(const std::string &path)
 {
@@ -61,7 +63,7 @@ TEST_F(HostileConditions, SaveWhoseSyncOrCloseFailsKeepsThePreviousReport)
     WriteFile(ReportPath(), Report(1, "old"));
     for (const char *failing : {"FSYNC", "CLOSE"}) {
         SCOPED_TRACE(failing);
-        InjectFaults({{"PATH", ".irpt."}, {failing, std::to_string(EIO)}});
+        InjectFaults({{"PATH", kNewReport}, {failing, std::to_string(EIO)}});
         const ChildResult result = Run({"-quiet", "1", "-return", "2"});
         m_environment.erase(std::string("STUBSETUP_FAULT_") + failing);
         EXPECT_EQ(result.exitStatus, 4);
@@ -155,7 +157,7 @@ TEST_F(HostileConditions, SignalsNeitherCutTheRunShortNorLeaveDebris)
 
     m_environment["ORL_APP_ID"] = "Demo";
     WriteFile(ReportPath(), Report(1, "old"));
-    InjectFaults({{"PATH", ".irpt."}, {"FSYNC_SIGNAL", std::to_string(SIGTERM)}});
+    InjectFaults({{"PATH", kNewReport}, {"FSYNC_SIGNAL", std::to_string(SIGTERM)}});
     const ChildResult terminated = Run({"-quiet", "1", "-return", "2"});
     EXPECT_EQ(terminated.killedBy, SIGTERM);
     EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
@@ -164,14 +166,14 @@ TEST_F(HostileConditions, SignalsNeitherCutTheRunShortNorLeaveDebris)
 
 TEST_F(HostileConditions, AppIdStaysInsideTheReportFolder)
 {
-    for (const std::string id : {"../Escape", "/Absolute", "a/./b", ".", "sub/../Demo"}) {
+    for (const std::string id : {"../Escape", "/Absolute", "a/./b", ".", "sub/../Demo", "Demo/"}) {
         SCOPED_TRACE(id);
         m_environment["ORL_APP_ID"] = id;
         const ChildResult result = Run({"-quiet", "1"});
         EXPECT_EQ(result.exitStatus, 4);
         EXPECT_EQ(result.err, "stubsetup: cannot store the installer report: ORL_APP_ID " + id +
-                                  ": not a name inside the report folder (absolute, or a . or "
-                                  ".. component)\n");
+                                  ": not a name inside the report folder (absolute, ending in /, "
+                                  "or with a . or .. component)\n");
         EXPECT_TRUE(FolderEntries(InstallFolder()).empty());
         EXPECT_FALSE(fs::exists(Path("data/Corvane/Updater/Escape.irpt")));
     }

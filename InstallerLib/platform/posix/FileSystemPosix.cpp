@@ -1,43 +1,155 @@
 #include "InstallerLib/platform/FileSystem.h"
 
 #include "common/platform/FileDescriptor.h"
+#include "common/platform/Signals.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <locale>
+#include <memory>
+#include <sstream>
 #include <streambuf>
 #include <string>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace stubsetup::platform {
 namespace {
 
-constexpr int kMaxSymlinkHops = 40;
 constexpr mode_t kPermissionBits = 0777; // never set-user-ID, set-group-ID or sticky
 constexpr mode_t kPrivateMode = 0600;
+// A temporary name is '.', at most this much of the target's name, '.' and
+// six random characters, so it never exceeds the name limit the target meets.
+constexpr std::size_t kTemporaryNamePrefix = 200;
+constexpr std::size_t kRandomLength = 6;
+constexpr int kNameAttempts = 100;
+// A named temporary this old whose lock is free belongs to a save that died.
+constexpr std::time_t kStaleTemporarySeconds = 60;
+// A save whose file was replaced while it waited for the lock starts over.
+constexpr int kInPlaceAttempts = 3;
 
-// The temporary file a signal handler must remove if the process is ended
-// while a replacement is under way. A fixed buffer and a flag: the handler may
-// only read memory that is never reallocated.
-std::array<char, PATH_MAX> g_pendingTemporaryName{};
-volatile std::sig_atomic_t g_pendingTemporary = 0;
+// The named temporaries of saves in progress, for a signal handler to remove.
+// Fixed slots claimed atomically: a handler may only read memory that is
+// never reallocated, and saves on several threads must not share one slot.
+struct PendingSlot {
+    std::atomic<int> state{0}; // kFree, kFilling, kArmed
+    int folder = -1;
+    std::array<char, NAME_MAX + 1> name{};
+};
+constexpr int kFree = 0;
+constexpr int kFilling = 1;
+constexpr int kArmed = 2;
+std::array<PendingSlot, 16> g_pending;
+
+class PendingName {
+public:
+    PendingName() = default;
+    PendingName(const PendingName &) = delete;
+    PendingName &operator=(const PendingName &) = delete;
+    ~PendingName() { release(); }
+
+    // More saves at once than slots: the extra ones go unrecorded.
+    void record(int folder, const std::string &name)
+    {
+        release();
+        for (PendingSlot &slot : g_pending) {
+            int expected = kFree;
+            if (name.size() < slot.name.size() &&
+                slot.state.compare_exchange_strong(expected, kFilling)) {
+                slot.folder = folder;
+                std::memcpy(slot.name.data(), name.c_str(), name.size() + 1);
+                slot.state.store(kArmed);
+                m_slot = &slot;
+                return;
+            }
+        }
+    }
+
+    void release()
+    {
+        if (m_slot != nullptr)
+            m_slot->state.store(kFree);
+        m_slot = nullptr;
+    }
+
+private:
+    PendingSlot *m_slot = nullptr;
+};
+
+// Holds signals off in the calling thread while a file is written. SIGXFSZ
+// always: a file-size limit must fail the write with EFBIG, never kill the
+// process that links us; the terminating signals too while old bytes are
+// overwritten in place. A SIGXFSZ raised meanwhile is consumed, one that was
+// pending before is left alone. Dispositions are never touched.
+class HeldSignals {
+public:
+    explicit HeldSignals(bool terminatingToo)
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGXFSZ);
+        if (terminatingToo)
+            for (const int signal : TerminatingSignals())
+                sigaddset(&held, signal);
+        m_sizeSignalWasPending = IsPending(SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &held, &m_previous);
+    }
+    HeldSignals(const HeldSignals &) = delete;
+    HeldSignals &operator=(const HeldSignals &) = delete;
+    ~HeldSignals() { release(); }
+
+    // Ends the hold; true when the file-size limit was hit meanwhile.
+    bool release()
+    {
+        if (m_released)
+            return m_sizeLimitHit;
+        m_released = true;
+        const int savedErrno = errno;
+        if (!m_sizeSignalWasPending && IsPending(SIGXFSZ)) {
+            sigset_t sizeSignal;
+            sigemptyset(&sizeSignal);
+            sigaddset(&sizeSignal, SIGXFSZ);
+            const timespec immediately{0, 0};
+            m_sizeLimitHit = sigtimedwait(&sizeSignal, nullptr, &immediately) == SIGXFSZ;
+        }
+        pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+        errno = savedErrno;
+        return m_sizeLimitHit;
+    }
+
+private:
+    static bool IsPending(int signal)
+    {
+        sigset_t pending;
+        return sigpending(&pending) == 0 && sigismember(&pending, signal) == 1;
+    }
+
+    sigset_t m_previous;
+    bool m_sizeSignalWasPending = false;
+    bool m_sizeLimitHit = false;
+    bool m_released = false;
+};
 
 // Collects output and hands it to the file with one write(2) per flush, so a
 // writer that flushes at each line end costs one system call per line. Once a
-// write failed, every later one fails too and errno keeps the first reason.
+// write failed, every later one fails too and the first reason is kept.
 class FileDescriptorBuffer : public std::streambuf {
 public:
     explicit FileDescriptorBuffer(int fd) : m_fd(fd) { resetBuffer(); }
-    bool failed() const { return m_failed; }
     int error() const { return m_error; }
-    off_t bytesWritten() const { return m_bytesWritten; }
 
 protected:
     int_type overflow(int_type ch) override
@@ -59,122 +171,37 @@ private:
     bool writeBuffer()
     {
         const auto size = static_cast<std::size_t>(pptr() - pbase());
-        if (!m_failed && !WriteAll(m_fd, pbase(), size)) {
-            m_failed = true;
+        if (m_error == 0 && !WriteAll(m_fd, pbase(), size))
             m_error = errno;
-        }
-        if (!m_failed)
-            m_bytesWritten += static_cast<off_t>(size);
         resetBuffer();
-        return !m_failed;
+        return m_error == 0;
     }
 
     int m_fd;
-    bool m_failed = false;
     int m_error = 0;
-    off_t m_bytesWritten = 0;
     std::array<char, 4096> m_buffer;
 };
 
-// Runs `writeContent` on a stream into `fd`. Numbers come out in plain digits
-// whatever global locale the installer that links us has set.
-bool WriteThrough(int fd, const std::function<bool(std::ostream &)> &writeContent, off_t &length)
+// Numbers come out in plain digits whatever global locale the installer that
+// links us has set.
+void UseClassicLocale(std::ostream &stream)
+{
+    stream.imbue(std::locale::classic());
+}
+
+// Runs `writeContent` on a stream into `fd`; the error number, 0 on success.
+int WriteThrough(int fd, const ContentWriter &writeContent)
 {
     FileDescriptorBuffer buffer(fd);
     std::ostream stream(&buffer);
-    stream.imbue(std::locale::classic());
-    // A failed write puts the stream in its bad state, so the stream tells
-    // the whole story; the buffer only keeps the system's reason.
+    UseClassicLocale(stream);
+    HeldSignals held(false);
     const bool written = writeContent(stream) && stream.flush();
-    if (!written)
-        errno = buffer.failed() ? buffer.error() : EIO;
-    length = buffer.bytesWritten();
-    return written;
-}
-
-bool WriteString(int fd, const std::string &content)
-{
-    return WriteAll(fd, content.data(), content.size());
-}
-
-std::string FolderOf(const std::string &path)
-{
-    return path.substr(0, path.rfind('/') + 1);
-}
-
-// Folder syncs make a rename durable. File systems that cannot sync a folder
-// say so with EINVAL; there is nothing more to do for them.
-bool SyncFolderOf(const std::string &path)
-{
-    const std::string folder = FolderOf(path);
-    const FileDescriptor descriptor(
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return descriptor && (::fsync(descriptor.get()) == 0 || errno == EINVAL);
-}
-
-// A file made next to its target under a unique name; removed again unless it
-// was renamed over the target. A signal that ends the process meanwhile
-// removes it too.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string &target) : m_name(target + ".XXXXXX")
-    {
-        m_descriptor = FileDescriptor(::mkostemp(m_name.data(), O_CLOEXEC));
-        if (m_descriptor && m_name.size() < g_pendingTemporaryName.size()) {
-            std::memcpy(g_pendingTemporaryName.data(), m_name.c_str(), m_name.size() + 1);
-            g_pendingTemporary = 1;
-        }
-    }
-    ~TemporaryFile()
-    {
-        if (!m_descriptor && !m_closed)
-            return;
-        const int savedErrno = errno;
-        m_descriptor = FileDescriptor();
-        if (!m_renamed)
-            ::unlink(m_name.c_str());
-        g_pendingTemporary = 0;
-        errno = savedErrno;
-    }
-    TemporaryFile(const TemporaryFile &) = delete;
-    TemporaryFile &operator=(const TemporaryFile &) = delete;
-
-    bool isOpen() const { return static_cast<bool>(m_descriptor); }
-    int fd() const { return m_descriptor.get(); }
-
-    // Syncs and closes the file, then renames it over `target`.
-    bool commitTo(const std::string &target)
-    {
-        const bool synced = ::fsync(m_descriptor.get()) == 0;
-        m_closed = true;
-        const bool closed = m_descriptor.close();
-        if (!synced || !closed)
-            return false;
-        m_renamed = ::rename(m_name.c_str(), target.c_str()) == 0;
-        return m_renamed;
-    }
-
-private:
-    std::string m_name;
-    FileDescriptor m_descriptor;
-    bool m_closed = false;
-    bool m_renamed = false;
-};
-
-std::string ResolveSymlinks(std::string path)
-{
-    for (int hop = 0; hop < kMaxSymlinkHops; ++hop) {
-        struct stat status;
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            break;
-        std::array<char, PATH_MAX> target;
-        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-        if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
-            break;
-        const std::string linkTarget(target.data(), static_cast<std::size_t>(length));
-        path = linkTarget[0] == '/' ? linkTarget : FolderOf(path).append(linkTarget);
-    }
-    return path;
+    if (held.release())
+        return EFBIG;
+    if (written)
+        return 0;
+    return buffer.error() != 0 ? buffer.error() : EIO;
 }
 
 // Linux reports the mask in /proc; setting and restoring it instead would race
@@ -191,30 +218,206 @@ mode_t CurrentUmask()
     return mask;
 }
 
-// O_NONBLOCK: a FIFO in the file's place must be refused, not waited on.
-FileDescriptor OpenWritable(const std::string &path)
+std::string RandomCharacters()
 {
-    return FileDescriptor(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::atomic<unsigned> counter{0};
+    std::array<unsigned char, kRandomLength> bytes{};
+    if (::getrandom(bytes.data(), bytes.size(), GRND_NONBLOCK) !=
+        static_cast<ssize_t>(bytes.size())) {
+        unsigned seed = static_cast<unsigned>(::getpid()) * 2654435761u +
+                        static_cast<unsigned>(std::time(nullptr)) + counter++;
+        for (unsigned char &byte : bytes)
+            byte = static_cast<unsigned char>(seed = seed * 1103515245u + 12345u);
+    }
+    std::string characters;
+    for (const unsigned char byte : bytes)
+        characters += kAlphabet[byte % (sizeof kAlphabet - 1)];
+    return characters;
 }
 
-// The file a replacement would replace; `exists` false for a new one.
+std::string TemporaryNamePrefix(const std::string &target)
+{
+    return "." + target.substr(0, kTemporaryNamePrefix) + ".";
+}
+
+// Folder syncs make a rename durable. File systems that cannot sync a folder
+// say so with EINVAL; there is nothing more to do for them.
+bool SyncFolder(int folder)
+{
+    return ::fsync(folder) == 0 || errno == EINVAL;
+}
+
+bool CanNameUnnamedFiles()
+{
+    struct stat status;
+    return ::stat("/proc/self/fd", &status) == 0;
+}
+
+// Waits for `operation` (LOCK_SH or LOCK_EX) on `fd` at most kLockWaitSeconds.
+Outcome LockFile(int fd, int operation, const std::string &shown)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kLockWaitSeconds);
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(fd, operation | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return Outcome::Failure(errno, shown);
+        if (std::chrono::steady_clock::now() >= deadline)
+            return Outcome::Failure(EWOULDBLOCK, shown, "locked by another process");
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+    return {};
+}
+
+// The new content of a save, made in the target's folder. Where the system
+// allows it the file has no name until it is complete, so a save killed at
+// any point leaves nothing behind; elsewhere it has a locked, hidden name.
+class TemporaryFile {
+public:
+    // errno tells why when the result is not open.
+    TemporaryFile(int folder, std::string target) : m_folder(folder), m_target(std::move(target))
+    {
+        if (CanNameUnnamedFiles()) {
+            m_file = FileDescriptor(
+                ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, kPrivateMode));
+            if (m_file || errno == EACCES || errno == EPERM || errno == EROFS || errno == ENOSPC)
+                return;
+        }
+        createNamed();
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+    ~TemporaryFile()
+    {
+        const int savedErrno = errno;
+        m_file = FileDescriptor();
+        if (!m_name.empty() && !m_renamed)
+            ::unlinkat(m_folder, m_name.c_str(), 0);
+        errno = savedErrno;
+    }
+
+    bool isOpen() const { return static_cast<bool>(m_file); }
+    int fd() const { return m_file.get(); }
+
+    // Syncs and closes the file, then puts it in the target's place.
+    bool commit()
+    {
+        if (::fsync(m_file.get()) != 0 || (m_name.empty() && !giveName()))
+            return false;
+        if (!m_file.close())
+            return false;
+        m_renamed = ::renameat(m_folder, m_name.c_str(), m_folder, m_target.c_str()) == 0;
+        m_pending.release();
+        return m_renamed;
+    }
+
+private:
+    void createNamed()
+    {
+        RemoveStaleTemporaries();
+        for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+            const std::string name = TemporaryNamePrefix(m_target) + RandomCharacters();
+            m_pending.record(m_folder, name);
+            m_file = FileDescriptor(::openat(m_folder, name.c_str(),
+                                             O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
+                                             kPrivateMode));
+            if (m_file) {
+                m_name = name;
+                ::flock(m_file.get(), LOCK_EX | LOCK_NB); // tells a live save from a dead one
+                return;
+            }
+            m_pending.release();
+            if (errno != EEXIST)
+                return;
+        }
+    }
+
+    // An unnamed file gets its name only now, just before the rename.
+    bool giveName()
+    {
+        const std::string self = "/proc/self/fd/" + std::to_string(m_file.get());
+        for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+            const std::string name = TemporaryNamePrefix(m_target) + RandomCharacters();
+            m_pending.record(m_folder, name);
+            if (::linkat(AT_FDCWD, self.c_str(), m_folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                m_name = name;
+                return true;
+            }
+            m_pending.release();
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    // Named temporaries of this target left by saves that died: their lock is
+    // free and they have not changed for a minute.
+    void RemoveStaleTemporaries() const
+    {
+        const int listing = ::openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const std::unique_ptr<DIR, int (*)(DIR *)> folder(
+            listing < 0 ? nullptr : ::fdopendir(listing), ::closedir);
+        if (!folder) {
+            if (listing >= 0)
+                ::close(listing);
+            return;
+        }
+        const std::string prefix = TemporaryNamePrefix(m_target);
+        while (const dirent *entry = ::readdir(folder.get())) {
+            const std::string name = entry->d_name;
+            if (name.size() == prefix.size() + kRandomLength &&
+                name.compare(0, prefix.size(), prefix) == 0)
+                RemoveIfStale(name);
+        }
+    }
+
+    void RemoveIfStale(const std::string &name) const
+    {
+        const FileDescriptor file(
+            ::openat(m_folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat opened, named;
+        if (file && ::flock(file.get(), LOCK_EX | LOCK_NB) == 0 &&
+            ::fstat(file.get(), &opened) == 0 && S_ISREG(opened.st_mode) &&
+            std::time(nullptr) - opened.st_mtime > kStaleTemporarySeconds &&
+            ::fstatat(m_folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_ino == opened.st_ino && named.st_dev == opened.st_dev)
+            ::unlinkat(m_folder, name.c_str(), 0);
+    }
+
+    int m_folder;
+    std::string m_target;
+    FileDescriptor m_file;
+    std::string m_name; // empty while the file has none
+    PendingName m_pending;
+    bool m_renamed = false;
+};
+
+// The file a save would replace; `exists` false for a new one.
 struct ExistingFile {
     bool exists = false;
     struct stat status {};
 };
 
-// False, errno set, when the target must not be replaced: it cannot be
-// examined, is no regular file, or may not be written.
-bool ExamineTarget(const std::string &target, ExistingFile &existing)
+// O_NONBLOCK: a FIFO in the file's place must be refused, not waited on.
+FileDescriptor OpenInFolder(const FolderEntry &entry, int access)
 {
-    if (::stat(target.c_str(), &existing.status) != 0)
-        return errno == ENOENT;
+    return FileDescriptor(::openat(entry.folder.get(), entry.name.c_str(),
+                                   access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+}
+
+// A failure when the target must not be replaced: it cannot be examined, is
+// no regular file, or may not be written.
+Outcome ExamineTarget(const FolderEntry &entry, ExistingFile &existing)
+{
+    if (::fstatat(entry.folder.get(), entry.name.c_str(), &existing.status, AT_SYMLINK_NOFOLLOW) !=
+        0)
+        return errno == ENOENT ? Outcome() : Outcome::Failure(errno, entry.shown);
     existing.exists = true;
-    if (!S_ISREG(existing.status.st_mode)) {
-        errno = S_ISDIR(existing.status.st_mode) ? EISDIR : EINVAL;
-        return false;
-    }
-    return static_cast<bool>(OpenWritable(target));
+    if (!S_ISREG(existing.status.st_mode))
+        return Outcome::Failure(S_ISDIR(existing.status.st_mode) ? EISDIR : EINVAL, entry.shown);
+    return OpenInFolder(entry, O_WRONLY) ? Outcome() : Outcome::Failure(errno, entry.shown);
 }
 
 // Root rewriting a user's file must hand it back to that user; anyone else
@@ -228,29 +431,83 @@ void KeepOwnership(int fd, const struct stat &old)
     errno = savedErrno;
 }
 
-bool WriteReplacement(TemporaryFile &temporary, const std::string &target,
-                      const ExistingFile &existing,
-                      const std::function<bool(std::ostream &)> &writeContent)
+Outcome WriteReplacement(TemporaryFile &temporary, const FolderEntry &entry,
+                         const ExistingFile &existing, const ContentWriter &writeContent)
 {
     const mode_t mode =
         existing.exists ? existing.status.st_mode & kPermissionBits : 0666 & ~CurrentUmask();
     if (existing.exists)
         KeepOwnership(temporary.fd(), existing.status);
-    off_t length = 0;
-    return WriteThrough(temporary.fd(), writeContent, length) &&
-           ::fchmod(temporary.fd(), mode) == 0 && temporary.commitTo(target) &&
-           SyncFolderOf(target);
+    else
+        HandToFolderOwner(temporary.fd(), entry.folder.get());
+    const int written = WriteThrough(temporary.fd(), writeContent);
+    if (written != 0)
+        return Outcome::Failure(written, entry.shown);
+    if (::fchmod(temporary.fd(), mode) != 0 || !temporary.commit() ||
+        !SyncFolder(entry.folder.get()))
+        return Outcome::Failure(errno, entry.shown);
+    return {};
 }
 
-// For a folder that refuses new files: the old content is overwritten, so a
-// failure midway leaves a damaged file, but the caller hears of it.
-bool RewriteInPlace(const std::string &target,
-                    const std::function<bool(std::ostream &)> &writeContent)
+bool ExceedsFileSizeLimit(std::size_t length)
 {
-    FileDescriptor file = OpenWritable(target);
-    off_t length = 0;
-    return file && WriteThrough(file.get(), writeContent, length) &&
-           ::ftruncate(file.get(), length) == 0 && ::fsync(file.get()) == 0 && file.close();
+    struct rlimit limit;
+    return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+           length > limit.rlim_cur;
+}
+
+// Replaces every byte of `fd` with `content`. Space for the new length is
+// reserved first, so that a full disk or a file-size limit fails while the
+// old content is still whole.
+Outcome OverwriteWhole(int fd, const std::string &content, const std::string &shown)
+{
+    if (ExceedsFileSizeLimit(content.size()))
+        return Outcome::Failure(EFBIG, shown);
+    const auto length = static_cast<off_t>(content.size());
+    if (length > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        return Outcome::Failure(errno, shown);
+    HeldSignals held(true);
+    const bool written = ::lseek(fd, 0, SEEK_SET) == 0 &&
+                         WriteAll(fd, content.data(), content.size()) &&
+                         ::ftruncate(fd, length) == 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (held.release())
+        return Outcome::Failure(EFBIG, shown);
+    return written ? Outcome() : Outcome::Failure(error, shown);
+}
+
+bool NamesSameFile(const FolderEntry &entry, int fd)
+{
+    struct stat named, opened;
+    return ::fstatat(entry.folder.get(), entry.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           ::fstat(fd, &opened) == 0 && named.st_dev == opened.st_dev &&
+           named.st_ino == opened.st_ino;
+}
+
+// For a folder that refuses new files. ESTALE: the file was replaced while
+// this save waited for its lock.
+Outcome RewriteInPlace(const FolderEntry &entry, const ContentWriter &writeContent,
+                       const ContentReader &rereadContent)
+{
+    const FileDescriptor file = OpenInFolder(entry, O_RDWR);
+    if (!file)
+        return Outcome::Failure(errno, entry.shown);
+    const Outcome locked = LockFile(file.get(), LOCK_EX, entry.shown);
+    if (!locked.ok())
+        return locked;
+    if (!NamesSameFile(entry, file.get()))
+        return Outcome::Failure(ESTALE, entry.shown);
+    if (rereadContent) {
+        const Outcome reread = rereadContent(file.get());
+        if (!reread.ok())
+            return reread;
+    }
+    std::ostringstream content;
+    UseClassicLocale(content);
+    if (!writeContent(content))
+        return Outcome::Failure(EIO, entry.shown);
+    return OverwriteWhole(file.get(), content.str(), entry.shown);
 }
 
 bool IsFolderRefusingNewFiles(int error)
@@ -258,18 +515,22 @@ bool IsFolderRefusingNewFiles(int error)
     return error == EACCES || error == EPERM;
 }
 
-bool IsStickyFolder(const std::string &path)
+Outcome SaveOnce(const GuardedPath &path, const ContentWriter &writeContent,
+                 const ContentReader &rereadContent)
 {
-    struct stat status;
-    const std::string folder = FolderOf(path);
-    return ::stat(folder.empty() ? "." : folder.c_str(), &status) == 0 &&
-           (status.st_mode & S_ISVTX) != 0;
-}
-
-bool IsOwnedByAnotherUser(const std::string &path)
-{
-    struct stat status;
-    return ::lstat(path.c_str(), &status) == 0 && status.st_uid != ::geteuid();
+    FolderEntry entry;
+    Outcome outcome = OpenFolderEntry(path, entry);
+    ExistingFile existing;
+    if (outcome.ok())
+        outcome = ExamineTarget(entry, existing);
+    if (!outcome.ok())
+        return outcome;
+    TemporaryFile temporary(entry.folder.get(), entry.name);
+    if (temporary.isOpen())
+        return WriteReplacement(temporary, entry, existing, writeContent);
+    if (existing.exists && IsFolderRefusingNewFiles(errno))
+        return RewriteInPlace(entry, writeContent, rereadContent);
+    return Outcome::Failure(errno, entry.shown);
 }
 
 } // namespace
@@ -286,42 +547,86 @@ PathKind GetPathKind(const std::string &path)
 
 bool MakeDirectory(const std::string &path, unsigned int mode)
 {
-    if (::mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0)
-        return true;
-    return errno == EEXIST && GetPathKind(path) == PathKind::Directory;
+    if (::mkdir(path.c_str(), static_cast<mode_t>(mode)) != 0)
+        return errno == EEXIST && GetPathKind(path) == PathKind::Directory;
+    const GuardedPath made = TrustingFolderOf(path);
+    const FileDescriptor parent(
+        ::open(made.trustedFolder.empty() ? "." : made.trustedFolder.c_str(),
+               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor created(
+        ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (parent && created)
+        HandToFolderOwner(created.get(), parent.get());
+    return true;
 }
 
-bool ReplaceFileContent(const std::string &path,
-                        const std::function<bool(std::ostream &)> &writeContent)
+Outcome ReadFileLocked(const GuardedPath &path, const ContentReader &read, bool &found)
 {
-    const std::string target = ResolveSymlinks(path);
-    ExistingFile existing;
-    if (!ExamineTarget(target, existing))
-        return false;
-    TemporaryFile temporary(target);
-    if (!temporary.isOpen())
-        return existing.exists && IsFolderRefusingNewFiles(errno) &&
-               RewriteInPlace(target, writeContent);
-    return WriteReplacement(temporary, target, existing, writeContent);
+    found = false;
+    GuardedPath existing = path;
+    existing.creatableLevels = 0;
+    FolderEntry entry;
+    const Outcome located = OpenFolderEntry(existing, entry);
+    if (!located.ok())
+        return located.error() == ENOENT ? Outcome() : located;
+    struct stat status;
+    if (::fstatat(entry.folder.get(), entry.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? Outcome() : Outcome::Failure(errno, entry.shown);
+    // Directories, FIFOs and devices are no files to read; a FIFO would even block.
+    if (!S_ISREG(status.st_mode))
+        return Outcome::Failure(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, entry.shown);
+    const FileDescriptor file = OpenInFolder(entry, O_RDONLY);
+    if (!file)
+        return Outcome::Failure(errno, entry.shown);
+    const Outcome locked = LockFile(file.get(), LOCK_SH, entry.shown);
+    if (!locked.ok())
+        return locked;
+    found = true;
+    return read(file.get());
+}
+
+Outcome ReplaceFileContent(const GuardedPath &path, const ContentWriter &writeContent,
+                           const ContentReader &rereadContent)
+{
+    Outcome outcome;
+    for (int attempt = 0; attempt < kInPlaceAttempts; ++attempt) {
+        outcome = SaveOnce(path, writeContent, rereadContent);
+        if (outcome.error() != ESTALE)
+            break;
+    }
+    return outcome;
 }
 
 bool ReplaceWithPrivateFile(const std::string &path, const std::string &content)
 {
+    const GuardedPath split = TrustingFolderOf(path);
+    FileDescriptor folder;
+    const Outcome opened = OpenGuardedFolder({split.trustedFolder, std::string()}, folder);
+    if (!opened.ok()) {
+        errno = opened.error();
+        return false;
+    }
     // The kernel protects such files from others' renames; root is refused
     // here all the same, so that a planted file is never replaced.
-    if (IsStickyFolder(path) && IsOwnedByAnotherUser(path)) {
+    struct stat folderStatus, fileStatus;
+    if (::fstat(folder.get(), &folderStatus) == 0 && (folderStatus.st_mode & S_ISVTX) != 0 &&
+        ::fstatat(folder.get(), split.below.c_str(), &fileStatus, AT_SYMLINK_NOFOLLOW) == 0 &&
+        fileStatus.st_uid != ::geteuid()) {
         errno = EPERM;
         return false;
     }
-    TemporaryFile temporary(path);
+    TemporaryFile temporary(folder.get(), split.below);
+    HeldSignals held(false);
     return temporary.isOpen() && ::fchmod(temporary.fd(), kPrivateMode) == 0 &&
-           WriteString(temporary.fd(), content) && temporary.commitTo(path) && SyncFolderOf(path);
+           WriteAll(temporary.fd(), content.data(), content.size()) && !held.release() &&
+           temporary.commit() && SyncFolder(folder.get());
 }
 
 void RemovePendingTemporaryFile() noexcept
 {
-    if (g_pendingTemporary != 0)
-        ::unlink(g_pendingTemporaryName.data());
+    for (PendingSlot &slot : g_pending)
+        if (slot.state.load() == kArmed)
+            ::unlinkat(slot.folder, slot.name.data(), 0);
 }
 
 } // namespace stubsetup::platform

@@ -162,4 +162,14 @@ bool LocateKnownFolder(KnownFolder folder, std::string &path)
     return located;
 }
 
+std::string WhyHomeFoldersAreUnknown()
+{
+    std::string home;
+    if (!LookupEnvironment("HOME", home))
+        return "neither XDG_DATA_HOME nor HOME is set";
+    if (home.empty())
+        return "HOME is empty";
+    return home[0] == '/' ? "the folder cannot be told" : "HOME is not an absolute path";
+}
+
 } // namespace stubsetup::platform

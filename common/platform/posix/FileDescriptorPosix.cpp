@@ -42,6 +42,11 @@ long long FileSize(int descriptor)
     return ::fstat(descriptor, &status) == 0 ? static_cast<long long>(status.st_size) : -1;
 }
 
+bool SeekToStart(int descriptor)
+{
+    return ::lseek(descriptor, 0, SEEK_SET) == 0;
+}
+
 long long ReadFull(int descriptor, char *data, std::size_t size)
 {
     std::size_t total = 0;
