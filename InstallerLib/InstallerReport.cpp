@@ -31,6 +31,15 @@ Outcome WhyAppIdIsUnacceptable(const std::string &appId)
                             "a . or .. component)");
 }
 
+// A lock held too long is another process's doing, not a fault of the file.
+Outcome AboutTheReport(Outcome outcome)
+{
+    if (outcome.error() != EWOULDBLOCK)
+        return outcome;
+    return Outcome::Failure(EWOULDBLOCK, outcome.subject(),
+                            "the report is locked by another process");
+}
+
 } // namespace
 
 bool IsAcceptableAppId(const std::string &appId)
@@ -96,9 +105,9 @@ Outcome WriteInstallerExitInfo(std::int32_t returnCode, const char *message)
     try {
         InstallerReportWriter writer(appId);
         const std::string text = message ? message : "";
-        return writer.set(returnCode, text.empty() ? text : AnsiToUtf8(text));
+        return AboutTheReport(writer.set(returnCode, text.empty() ? text : AnsiToUtf8(text)));
     } catch (const ErrorReason &error) {
-        return error.outcome();
+        return AboutTheReport(error.outcome());
     }
 }
 

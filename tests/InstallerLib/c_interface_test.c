@@ -3,9 +3,14 @@
 
 #include <stubsetup/InstallerLib.h>
 
+#include <dirent.h>
+#include <errno.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 static int failures = 0;
@@ -63,6 +68,40 @@ static void checkReport(const char *dataHome)
           "report holds the five lines");
 }
 
+static int countEntries(const char *folder)
+{
+    DIR *listing = opendir(folder);
+    int count = 0;
+    if (listing == NULL)
+        return -1;
+    for (struct dirent *entry; (entry = readdir(listing)) != NULL;)
+        count += entry->d_name[0] != '.' || strlen(entry->d_name) > 2;
+    closedir(listing);
+    return count;
+}
+
+/* A host under a file-size limit keeps its signal dispositions and hears
+ * EFBIG; the report and its folder stay as they were. */
+static void checkFileSizeLimit(const char *dataHome)
+{
+    char folder[512];
+    char message[300];
+    int status = 0;
+    snprintf(folder, sizeof folder, "%s/Corvane/Updater/Install", dataHome);
+    memset(message, 'm', sizeof message - 1);
+    message[sizeof message - 1] = '\0';
+    const pid_t child = fork();
+    if (child == 0) {
+        const struct rlimit limit = {64, 64};
+        signal(SIGXFSZ, SIG_DFL);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(SetInstallerExitInfo(3, message) == 0 && errno == EFBIG ? 0 : 1);
+    }
+    check(waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0,
+          "a file-size limit fails with EFBIG instead of killing the host");
+    check(countEntries(folder) == 1, "a file-size limit leaves nothing beside the report");
+}
+
 int main(void)
 {
     char home[] = "/tmp/installerlib_c.XXXXXX";
@@ -73,6 +112,7 @@ int main(void)
     setenv("XDG_DATA_HOME", home, 1);
     checkInstallPath();
     checkReport(home);
+    checkFileSizeLimit(home);
     snprintf(command, sizeof command, "rm -rf '%s'", home);
     if (system(command) != 0)
         fprintf(stderr, "could not remove %s\n", home);

@@ -5,6 +5,7 @@
 #include <grp.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +36,8 @@ std::vector<char *> PointersTo(const std::vector<std::string> &words)
         std::signal(signal, SIG_DFL);
     if (!run.workingDirectory.empty() && chdir(run.workingDirectory.c_str()) != 0)
         _exit(126);
+    if (run.fileCreationMask >= 0)
+        umask(static_cast<mode_t>(run.fileCreationMask));
     if (run.fileSizeLimit >= 0) {
         const auto bytes = static_cast<rlim_t>(run.fileSizeLimit);
         const rlimit limit{bytes, bytes};
@@ -63,19 +66,42 @@ std::string ReadBack(int descriptor)
 
 } // namespace
 
-ChildResult RunChild(const ChildRun &run)
+StartedChild::StartedChild(const ChildRun &run)
+    : m_out(memfd_create("stdout", 0)), m_err(memfd_create("stderr", 0))
 {
     const std::vector<char *> argv = PointersTo(run.command);
     const std::vector<char *> envp = PointersTo(run.environment);
-    const int out = memfd_create("stdout", 0);
-    const int err = memfd_create("stderr", 0);
-    const pid_t child = fork();
-    if (child == 0)
-        ExecChild(run, argv.data(), envp.data(), out, err);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-            WIFSIGNALED(status) ? WTERMSIG(status) : 0, ReadBack(out), ReadBack(err)};
+    m_pid = fork();
+    if (m_pid == 0)
+        ExecChild(run, argv.data(), envp.data(), m_out, m_err);
+}
+
+StartedChild::~StartedChild()
+{
+    if (!m_ended) {
+        kill(m_pid, SIGKILL);
+        finish();
+    }
+}
+
+bool StartedChild::hasEnded()
+{
+    m_ended = m_ended || waitpid(m_pid, &m_status, WNOHANG) == m_pid;
+    return m_ended;
+}
+
+ChildResult StartedChild::finish()
+{
+    if (!m_ended)
+        waitpid(m_pid, &m_status, 0);
+    m_ended = true;
+    return {WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1,
+            WIFSIGNALED(m_status) ? WTERMSIG(m_status) : 0, ReadBack(m_out), ReadBack(m_err)};
+}
+
+ChildResult RunChild(const ChildRun &run)
+{
+    return StartedChild(run).finish();
 }
 
 std::vector<std::string> WithSanitizerSettings(std::vector<std::string> environment)

@@ -12,6 +12,7 @@ struct ChildRun {
     long fileSizeLimit = -1;          // bytes; the program must cope with SIGXFSZ itself
     bool asNobody = false;            // root drops to uid and gid 65534 first
     bool closedStandardError = false; // a pipe nobody reads: writes raise SIGPIPE
+    int fileCreationMask = -1;        // the umask, when not -1
 };
 
 struct ChildResult {
@@ -19,6 +20,28 @@ struct ChildResult {
     int killedBy = 0;    // the signal that ended it, if one did
     std::string out;
     std::string err;
+};
+
+// A run going on in the background, for tests that play several processes
+// against each other.
+class StartedChild {
+public:
+    explicit StartedChild(const ChildRun &run);
+    StartedChild(const StartedChild &) = delete;
+    StartedChild &operator=(const StartedChild &) = delete;
+    ~StartedChild();
+
+    // Whether it has ended, without waiting.
+    bool hasEnded();
+    // Waits for the end and collects both output streams.
+    ChildResult finish();
+
+private:
+    int m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+    int m_status = 0;
+    bool m_ended = false;
 };
 
 // Runs the command to completion with exactly the given environment and

@@ -6,16 +6,25 @@
  *   STUBSETUP_FAULT_FSYNC=<errno>         fsync() fails with it
  *   STUBSETUP_FAULT_CLOSE=<errno>         close() closes, then reports it
  *   STUBSETUP_FAULT_FSYNC_SIGNAL=<signal> fsync() raises it first
+ *   STUBSETUP_FAULT_WRITE_SIGNAL=<signal> write() raises it first
+ *   STUBSETUP_FAULT_PAUSE=<base>          the first write() creates <base>.reached,
+ *                                         then waits until the FIFO <base>.release
+ *                                         is opened for writing
+ *   STUBSETUP_FAULT_CONTENDED=<file>      flock() finding the lock taken creates <file>
+ *   STUBSETUP_FAULT_TMPFILE=<errno>       opening an unnamed file (O_TMPFILE) fails
+ *                                         with it, wherever it is
  * STUBSETUP_FAULT_TRACE=<file> appends "fsync <path>" and "rename <to>" lines.
  * A file being saved has no name until it is complete: its path is then
  * "<folder>/#<inode> (deleted)", so "Install/#" picks the report's.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <sys/file.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -65,6 +74,72 @@ ssize_t read(int fd, void *buffer, size_t size)
         return -1;
     }
     return NEXT(read)(fd, buffer, size);
+}
+
+static void createFile(const char *path)
+{
+    const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0)
+        close(fd);
+}
+
+/* Holds the first write still until the test lets it go, so that another
+ * process can be started against a save that is half done. */
+static void pauseOnce(void)
+{
+    static int paused = 0;
+    const char *base = getenv("STUBSETUP_FAULT_PAUSE");
+    char path[PATH_MAX];
+    if (!base || paused)
+        return;
+    paused = 1;
+    snprintf(path, sizeof path, "%s.reached", base);
+    createFile(path);
+    snprintf(path, sizeof path, "%s.release", base);
+    const int release = open(path, O_RDONLY | O_CLOEXEC);
+    if (release >= 0)
+        close(release);
+}
+
+ssize_t write(int fd, const void *buffer, size_t size)
+{
+    if (affected(fd)) {
+        const int signal = setting("STUBSETUP_FAULT_WRITE_SIGNAL");
+        if (signal)
+            raise(signal);
+        pauseOnce();
+    }
+    return NEXT(write)(fd, buffer, size);
+}
+
+int flock(int fd, int operation)
+{
+    const int result = NEXT(flock)(fd, operation);
+    const char *contended = getenv("STUBSETUP_FAULT_CONTENDED");
+    if (result != 0 && errno == EWOULDBLOCK && contended && affected(fd)) {
+        createFile(contended);
+        errno = EWOULDBLOCK;
+    }
+    return result;
+}
+
+static int refusedUnnamed(int flags)
+{
+    const int error = setting("STUBSETUP_FAULT_TMPFILE");
+    if (error && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = error;
+        return 1;
+    }
+    return 0;
+}
+
+int openat(int folder, const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(arguments, mode_t) : 0;
+    va_end(arguments);
+    return refusedUnnamed(flags) ? -1 : NEXT(openat)(folder, path, flags, mode);
 }
 
 int fsync(int fd)

@@ -3,6 +3,8 @@
 #include "EndToEndFixture.h"
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace stubsetup::test {
@@ -30,6 +32,31 @@ protected:
     }
 
     std::string InstallFolder() const { return Path("data/Corvane/Updater/Install"); }
+
+    // A report the runs may write in a folder that refuses them new files, so
+    // that it is rewritten in place. Root runs the program as nobody for it.
+    void RefuseNewFiles(const std::string &folder, const std::string &file)
+    {
+        fs::permissions(file, fs::perms(0666));
+        fs::permissions(folder, fs::perms(0555));
+        m_refusing.push_back(folder);
+    }
+
+    void TearDown() override
+    {
+        for (const std::string &folder : m_refusing)
+            fs::permissions(folder, fs::perms(0755));
+        EndToEnd::TearDown();
+    }
+
+    ChildRun CommandAsNobody(std::vector<std::string> arguments) const
+    {
+        ChildRun run = Command(std::move(arguments));
+        run.asNobody = true;
+        return run;
+    }
+
+    std::vector<std::string> m_refusing;
 
     std::string ReportError(const std::string &reason) const
     {
@@ -99,9 +126,8 @@ TEST_F(HostileConditions, ReplacementKeepsOwnerAndModeAndIsSyncedInItsFolder)
 TEST_F(HostileConditions, WritableReportInAFolderRefusingNewFilesIsRewrittenInPlace)
 {
     WriteFile(ReportPath(), Report(1, std::string(300, 'o')));
-    fs::permissions(ReportPath(), fs::perms(0666));
     const ino_t inode = StatusOf(ReportPath()).st_ino;
-    fs::permissions(InstallFolder(), fs::perms(0555));
+    RefuseNewFiles(InstallFolder(), ReportPath());
 
     ChildResult result = RunAsNobody({"-quiet", "1", "-return", "2", "-message", "new"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
@@ -110,7 +136,6 @@ TEST_F(HostileConditions, WritableReportInAFolderRefusingNewFilesIsRewrittenInPl
 
     fs::permissions(ReportPath(), fs::perms(0444));
     result = RunAsNobody({"-quiet", "1", "-return", "3"});
-    fs::permissions(InstallFolder(), fs::perms(0755));
     EXPECT_EQ(result.exitStatus, 4);
     EXPECT_EQ(ReadFile(ReportPath()), Report(2, "new"));
     EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
@@ -157,11 +182,15 @@ TEST_F(HostileConditions, SignalsNeitherCutTheRunShortNorLeaveDebris)
 
     m_environment["ORL_APP_ID"] = "Demo";
     WriteFile(ReportPath(), Report(1, "old"));
-    InjectFaults({{"PATH", kNewReport}, {"FSYNC_SIGNAL", std::to_string(SIGTERM)}});
-    const ChildResult terminated = Run({"-quiet", "1", "-return", "2"});
-    EXPECT_EQ(terminated.killedBy, SIGTERM);
-    EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
-    EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
+    // A kill leaves no handler a chance: the new report must have no name yet.
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        InjectFaults({{"PATH", kNewReport}, {"FSYNC_SIGNAL", std::to_string(signal)}});
+        const ChildResult ended = Run({"-quiet", "1", "-return", "2"});
+        EXPECT_EQ(ended.killedBy, signal);
+        EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
+        EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
+    }
 }
 
 TEST_F(HostileConditions, AppIdStaysInsideTheReportFolder)
@@ -218,6 +247,202 @@ TEST_F(HostileConditions, EnvironmentDumpIsPrivateAndNeverWrittenThroughALink)
     EXPECT_EQ(RunChild(inShared).exitStatus, 0);
     EXPECT_EQ(ReadFile(shared + "/env.txt"), "theirs");
     EXPECT_EQ(FolderEntries(shared), std::set<std::string>{"env.txt"});
+}
+
+TEST_F(HostileConditions, InPlaceRewriteIsSeenWholeByRunsThatTakeTheLock)
+{
+    WriteFile(ReportPath(), Report(1, "old"));
+    RefuseNewFiles(InstallFolder(), ReportPath());
+    const std::string pause = Path("pause/save");
+    fs::create_directory(Path("pause"));
+    fs::permissions(Path("pause"), fs::perms::all);
+    ASSERT_EQ(::mkfifo((pause + ".release").c_str(), 0666), 0);
+
+    // The first run stops just before it writes the new bytes.
+    InjectFaults({{"PATH", "Demo.irpt"}, {"PAUSE", pause}});
+    StartedChild first(CommandAsNobody({"-quiet", "1", "-return", "2", "-message", "first"}));
+    ASSERT_TRUE(WaitForFile(pause + ".reached"));
+    m_environment.erase("STUBSETUP_FAULT_PAUSE");
+    m_environment["STUBSETUP_FAULT_CONTENDED"] = Path("pause/contended");
+    StartedChild second(CommandAsNobody({"-quiet", "1", "-return", "3", "-message", "second"}));
+    // The second run finds the report locked (one that took no lock would
+    // have finished by now), then the first goes on.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!second.hasEnded() && !fs::exists(Path("pause/contended")) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ::close(::open((pause + ".release").c_str(), O_WRONLY));
+
+    EXPECT_EQ(first.finish().exitStatus, 0);
+    const ChildResult result = second.finish();
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(ReadFile(ReportPath()), Report(3, "second"));
+}
+
+TEST_F(HostileConditions, AReportLockedForLongerThanTheWaitIsLeftAlone)
+{
+    WriteFile(ReportPath(), Report(1, "old"));
+    const int held = ::open(ReportPath().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const ChildResult result = Run({"-quiet", "1", "-return", "2"});
+    ::close(held);
+    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.err, ReportError("the report is locked by another process"));
+    EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
+}
+
+TEST_F(HostileConditions, InPlaceRewriteThatCannotFitFailsBeforeAnOldByteChanges)
+{
+    const std::string before = Report(1, "old");
+    WriteFile(ReportPath(), before);
+    RefuseNewFiles(InstallFolder(), ReportPath());
+    ChildRun report = CommandAsNobody({"-quiet", "1", "-message", std::string(100, 'm')});
+    report.fileSizeLimit = static_cast<long>(before.size()) + 10;
+    ChildResult result = RunChild(report);
+    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.err, ReportError("File too large"));
+    EXPECT_EQ(ReadFile(ReportPath()), before);
+
+    WriteFile(Path("app/f.txt"), "old contents");
+    RefuseNewFiles(Path("app"), Path("app/f.txt"));
+    ChildRun custom = CommandAsNobody(
+        {"-quiet", "1", "-extractname", "f.txt", "-extractcontents", std::string(2000, 'c')});
+    custom.fileSizeLimit = 1024;
+    result = RunChild(custom);
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(ReadFile(Path("app/f.txt")), "old contents");
+}
+
+TEST_F(HostileConditions, ASignalDuringAnInPlaceRewriteWaitsForTheWholeNewReport)
+{
+    WriteFile(ReportPath(), Report(1, "old"));
+    RefuseNewFiles(InstallFolder(), ReportPath());
+    InjectFaults({{"PATH", "Demo.irpt"}, {"WRITE_SIGNAL", std::to_string(SIGTERM)}});
+    const ChildResult result =
+        RunChild(CommandAsNobody({"-quiet", "1", "-return", "2", "-message", "new"}));
+    EXPECT_EQ(result.killedBy, SIGTERM);
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, "new"));
+}
+
+TEST_F(HostileConditions, WithoutUnnamedFilesOnlyTheTemporariesOfDeadSavesAreRemoved)
+{
+    WriteFile(ReportPath(), Report(1, "old"));
+    const std::set<std::string> kept = {"Demo.irpt", ".Demo.irpt.Fresh1", ".Demo.irpt.Lockd1",
+                                        ".Other.irpt.Stale1", ".Demo.irpt.TooLong"};
+    for (const std::string name : {".Demo.irpt.Stale1", ".Demo.irpt.Fresh1", ".Demo.irpt.Lockd1",
+                                   ".Other.irpt.Stale1", ".Demo.irpt.TooLong"}) {
+        WriteFile(InstallFolder() + "/" + name, "left over");
+        if (name != ".Demo.irpt.Fresh1")
+            fs::last_write_time(InstallFolder() + "/" + name,
+                                fs::file_time_type::clock::now() - std::chrono::minutes(2));
+    }
+    const int held = ::open((InstallFolder() + "/.Demo.irpt.Lockd1").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    InjectFaults({{"TMPFILE", std::to_string(EOPNOTSUPP)}});
+    const ChildResult result = Run({"-quiet", "1", "-return", "2"});
+    ::close(held);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
+    EXPECT_EQ(FolderEntries(InstallFolder()), kept);
+}
+
+TEST_F(HostileConditions, TheLongestLegalIdSavesWithAndWithoutUnnamedFiles)
+{
+    m_environment["ORL_APP_ID"] = std::string(250, 'i');
+    const std::string report = InstallFolder() + "/" + std::string(250, 'i') + ".irpt";
+    ChildResult result = Run({"-quiet", "1", "-return", "2"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    InjectFaults({{"TMPFILE", std::to_string(EOPNOTSUPP)}});
+    result = Run({"-quiet", "1", "-return", "3"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(ReadFile(report), Report(3, ""));
+}
+
+TEST_F(HostileConditions, FoldersItCreatesAreNeverWritableByOthersWhateverTheUmask)
+{
+    fs::remove_all(Path("data/Corvane"));
+    ChildRun run = Command({"-quiet", "1"});
+    run.fileCreationMask = 0;
+    EXPECT_EQ(RunChild(run).exitStatus, 0);
+    for (const char *folder :
+         {"data/Corvane", "data/Corvane/Updater", "data/Corvane/Updater/Install"})
+        EXPECT_EQ(StatusOf(Path(folder)).st_mode & 07777, 0755U) << folder;
+}
+
+TEST_F(HostileConditions, ReasonsNameTheRealFault)
+{
+    const std::string prefix = "stubsetup: cannot store the installer report: ";
+    fs::remove_all(Path("data/Corvane"));
+    WriteFile(Path("data/Corvane"), "a file where a folder belongs");
+    ChildResult result = Run({"-quiet", "1"});
+    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.err, prefix + Path("data/Corvane") + ": Not a directory\n");
+
+    fs::remove(Path("data/Corvane"));
+    fs::create_directories(Path("data/Corvane/Updater"));
+    fs::permissions(Path("data/Corvane/Updater"), fs::perms(0555));
+    m_refusing.push_back(Path("data/Corvane/Updater"));
+    result = RunAsNobody({"-quiet", "1"});
+    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.err, prefix + InstallFolder() + ": Permission denied\n");
+
+    m_environment.erase("XDG_DATA_HOME");
+    m_environment["HOME"] = "relative/home";
+    result = Run({"-quiet", "1"});
+    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.err, prefix + "no folder for user data: HOME is not an absolute path\n");
+}
+
+// Root in a user's data folder, as the update manager may run installers.
+TEST_F(HostileConditions, RootRunsNeverFollowAnotherUsersLinkAndLeaveTheirFilesToTheUser)
+{
+    if (!IsRoot())
+        GTEST_SKIP() << "needs root: only root can run among the links of another user";
+    const std::string secret = Path("secret");
+    fs::create_directory(secret);
+    fs::permissions(secret, fs::perms(0700));
+    fs::remove_all(Path("data/Corvane"));
+    ASSERT_EQ(::chown(Path("data").c_str(), kNobody, kNobody), 0);
+
+    ChildResult result = Run({"-quiet", "1", "-return", "1"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    for (const std::string &made : {Path("data/Corvane"), InstallFolder(), ReportPath()}) {
+        EXPECT_EQ(StatusOf(made).st_uid, kNobody) << made;
+        EXPECT_EQ(StatusOf(made).st_gid, kNobody) << made;
+    }
+    result = RunAsNobody({"-quiet", "1", "-return", "2"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+
+    const auto plant = [](const std::string &target, const std::string &link, uid_t owner) {
+        fs::remove(link);
+        fs::create_symlink(target, link);
+        ASSERT_EQ(::lchown(link.c_str(), owner, owner), 0);
+    };
+    const std::string refused = ": a symbolic link of another user (uid 65534), not followed\n";
+    plant(secret + "/Demo.irpt", ReportPath(), kNobody);
+    result = Run({"-quiet", "1"});
+    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.err,
+              "stubsetup: cannot store the installer report: " + ReportPath() + refused);
+
+    plant(secret, InstallFolder() + "/tools", kNobody);
+    m_environment["ORL_APP_ID"] = "tools/Demo";
+    result = Run({"-quiet", "1"});
+    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.err, "stubsetup: cannot store the installer report: " + InstallFolder() +
+                              "/tools" + refused);
+
+    plant(secret, Path("app/sub"), kNobody);
+    result = Run({"-quiet", "1", "-extractname", "sub/f.txt"});
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.err, "stubsetup: cannot write the custom file: " + Path("app/sub") + refused);
+    EXPECT_TRUE(FolderEntries(secret).empty());
+
+    // Root's own links lead where they point.
+    plant(secret, InstallFolder() + "/tools", 0);
+    m_environment["ORL_APP_ID"] = "tools/Demo";
+    EXPECT_EQ(Run({"-quiet", "1", "-return", "3"}).exitStatus, 0);
+    EXPECT_EQ(ReadFile(secret + "/Demo.irpt"), Report(3, ""));
 }
 
 } // namespace
