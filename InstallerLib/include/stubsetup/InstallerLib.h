@@ -58,18 +58,33 @@ INSTALLERLIB_EXPORT int GetAppInstallPath(uint32_t *size, char *buffer);
  * file in an existing sub-folder of it ("tools/Demo"), but it must not be
  * absolute or have a "." or ".." component.
  *
+ * Below the user's data folder no symbolic link is followed unless it
+ * belongs to the calling process's effective user or to root, and folders
+ * are created with mode 0755 less the umask; created by root, folders and a
+ * new report belong to the owner of the folder they are made in.
+ *
  * Returns 1 when both values were written, in one save. Returns 0 when
  * nothing was written: the previous report, if any, stays byte for byte as it
- * was (only a report in a folder that refuses new files is rewritten in
- * place, and a failure midway then leaves it damaged). errno tells why:
- *   EINVAL   ORL_APP_ID not set, empty, absolute, or with "." or "..";
- *   ENOENT   no folder for user data (neither XDG_DATA_HOME nor HOME set),
- *            or a sub-folder named by the id is missing;
- *   EBADMSG  the existing report is not a well-formed installer report;
- *   ENOMEM   memory ran out;
+ * was. A report in a folder that refuses new files is rewritten in place
+ * under an exclusive flock(2) on it, after its new length has been reserved;
+ * every read takes a shared flock. errno tells why:
+ *   EINVAL       ORL_APP_ID not set, empty, absolute, ending in '/', or with
+ *                "." or "..";
+ *   ENOENT       no folder for user data (neither XDG_DATA_HOME nor an
+ *                absolute HOME), or a sub-folder named by the id is missing;
+ *   ENOTDIR      a file stands where a folder belongs;
+ *   EPERM        a symbolic link of another user, not followed;
+ *   EBADMSG      the existing report is not a well-formed installer report;
+ *   EWOULDBLOCK  another process held the report's lock for 10 seconds;
+ *   EFBIG        the process's file-size limit (RLIMIT_FSIZE);
+ *   ENOMEM       memory ran out;
  *   otherwise the reason of the failed system call (EACCES, ENOSPC, EIO,
- *   EMFILE, EFBIG ...) on the report or its folders.
+ *   EMFILE ...) on the report or its folders.
  * An existing report that cannot be read is never replaced by a new one.
+ *
+ * Needs 64 KiB of stack in the calling thread. Installs no signal handlers
+ * and changes no dispositions: SIGXFSZ is only held off in the calling
+ * thread while the report is written.
  */
 INSTALLERLIB_EXPORT int SetInstallerExitInfo(int32_t returnCode, const char *message);
 
