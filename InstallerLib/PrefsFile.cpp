@@ -6,6 +6,7 @@
 #include "xml/XmlElementSet.h"
 #include "xml/XmlWriter.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -146,7 +147,13 @@ bool PrefsFile::assignString(const std::string &name, const std::string &value)
     if (element == nullptr)
         return false;
     element->setText(value);
-    m_assigned.emplace_back(name, value);
+    const auto assigned =
+        std::find_if(m_assigned.begin(), m_assigned.end(),
+                     [&name](const auto &nameAndValue) { return nameAndValue.first == name; });
+    if (assigned == m_assigned.end())
+        m_assigned.emplace_back(name, value);
+    else
+        assigned->second = value;
     return true;
 }
 

@@ -62,8 +62,8 @@ private:
     XmlElement *m_settings = nullptr; // inside m_reader's tree
     platform::GuardedPath m_path;
     std::string m_rootName;
-    // Every value assigned since the load, in order, for a save that must
-    // apply them to the file as it stands then.
+    // The values assigned since the load, in the order they were first
+    // assigned, for a save that must apply them to the file as it stands then.
     std::vector<std::pair<std::string, std::string>> m_assigned;
 };
 

@@ -181,10 +181,7 @@ void CInstallerApp::DumpEnvironment()
 Outcome CInstallerApp::WriteCustomFile(const platform::GuardedPath &path,
                                        const std::string &contents)
 {
-    return platform::ReplaceFileContent(path, [&contents](std::ostream &stream) {
-        return static_cast<bool>(
-            stream.write(contents.data(), static_cast<std::streamsize>(contents.size())));
-    });
+    return platform::ReplaceFileContent(path, platform::BytesWriter(contents));
 }
 
 } // namespace stubsetup

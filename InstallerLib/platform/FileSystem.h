@@ -25,6 +25,15 @@ inline constexpr int kLockWaitSeconds = 10;
 
 // Writes the new content to the stream; false when it could not.
 using ContentWriter = std::function<bool(std::ostream &)>;
+// Writes exactly `content`; it must outlive the writer.
+inline ContentWriter BytesWriter(const std::string &content)
+{
+    return [&content](std::ostream &stream) {
+        return static_cast<bool>(
+            stream.write(content.data(), static_cast<std::streamsize>(content.size())));
+    };
+}
+
 // Reads the file from the descriptor (at its start) so that the content is
 // made from what the file holds now; a failure is handed back as it is.
 using ContentReader = std::function<Outcome(int descriptor)>;

@@ -468,7 +468,7 @@ Outcome OverwriteWhole(int fd, const std::string &content, const std::string &sh
         errno != ENOSYS)
         return Outcome::Failure(errno, shown);
     HeldSignals held(true);
-    const bool written = ::lseek(fd, 0, SEEK_SET) == 0 &&
+    const bool written = SeekToStart(fd) &&
                          WriteAll(fd, content.data(), content.size()) &&
                          ::ftruncate(fd, length) == 0 && ::fsync(fd) == 0;
     const int error = errno;
@@ -616,10 +616,14 @@ bool ReplaceWithPrivateFile(const std::string &path, const std::string &content)
         return false;
     }
     TemporaryFile temporary(folder.get(), split.below);
-    HeldSignals held(false);
-    return temporary.isOpen() && ::fchmod(temporary.fd(), kPrivateMode) == 0 &&
-           WriteAll(temporary.fd(), content.data(), content.size()) && !held.release() &&
-           temporary.commit() && SyncFolder(folder.get());
+    if (!temporary.isOpen() || ::fchmod(temporary.fd(), kPrivateMode) != 0)
+        return false;
+    const int written = WriteThrough(temporary.fd(), BytesWriter(content));
+    if (written != 0) {
+        errno = written;
+        return false;
+    }
+    return temporary.commit() && SyncFolder(folder.get());
 }
 
 void RemovePendingTemporaryFile() noexcept
