@@ -12,6 +12,13 @@
 
 namespace {
 
+#define STUBSETUP_TEXT(number) #number
+#define STUBSETUP_VERSION_TEXT(major, minor, micro)                                                \
+    STUBSETUP_TEXT(major) "." STUBSETUP_TEXT(minor) "." STUBSETUP_TEXT(micro)
+constexpr char kVersion[] = STUBSETUP_VERSION_TEXT(STUBSETUP_INSTALLERLIB_VERSION_MAJOR,
+                                                   STUBSETUP_INSTALLERLIB_VERSION_MINOR,
+                                                   STUBSETUP_INSTALLERLIB_VERSION_MICRO);
+
 int Failed(int reason)
 {
     errno = reason != 0 ? reason : EIO;
@@ -49,6 +56,11 @@ INSTALLERLIB_EXPORT int SetInstallerExitInfo(int32_t returnCode, const char *mes
         errno = written.error();
         return written.ok();
     });
+}
+
+INSTALLERLIB_EXPORT const char *GetInstallerLibVersion(void)
+{
+    return kVersion;
 }
 
 } // extern "C"

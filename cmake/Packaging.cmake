@@ -16,7 +16,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 2)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Control files get the modes Debian wants, whatever the source files have.
@@ -61,6 +61,9 @@ This package holds the shared library.")
 # linked against it needs (written here: CPack's would also list the
 # user-interface module, which has no SONAME); its triggers file has dpkg
 # run ldconfig.
+# Programs need at least the first package whose library exports every
+# symbol of today's header: GetInstallerLibVersion came with 1.0-2.
+set(INSTALLERLIB_SHLIBS_MINIMUM 1.0-2)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/shlibs.in ${STUBSETUP_DEB_DIR}/shlibs @ONLY)
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_CONTROL_EXTRA
     ${STUBSETUP_DEB_DIR}/shlibs ${CMAKE_CURRENT_LIST_DIR}/deb/triggers)

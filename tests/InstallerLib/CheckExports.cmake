@@ -1,4 +1,4 @@
-# Fails unless LIBRARY defines exactly the two entry points in its dynamic
+# Fails unless LIBRARY defines exactly the entry points in its dynamic
 # symbol table. Run with -DNM=<nm> -DLIBRARY=<path>.
 execute_process(
   COMMAND ${NM} -D --defined-only ${LIBRARY}
@@ -11,7 +11,7 @@ endif()
 string(REGEX MATCHALL "[^ \n]+\n" names "${symbols}")
 list(TRANSFORM names STRIP)
 list(SORT names)
-set(expected GetAppInstallPath SetInstallerExitInfo)
+set(expected GetAppInstallPath GetInstallerLibVersion SetInstallerExitInfo)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exported: ${names}; expected only: ${expected}")
 endif()

@@ -38,6 +38,14 @@ static void checkInstallPath(void)
     check(GetAppInstallPath(&size, buffer) == 0 && size == 0, "no variable, no path");
 }
 
+static void checkVersion(void)
+{
+    char expected[32];
+    snprintf(expected, sizeof expected, "%d.%d.%d", STUBSETUP_INSTALLERLIB_VERSION_MAJOR,
+             STUBSETUP_INSTALLERLIB_VERSION_MINOR, STUBSETUP_INSTALLERLIB_VERSION_MICRO);
+    check(strcmp(GetInstallerLibVersion(), expected) == 0, "the library is the header's version");
+}
+
 static int readFile(const char *path, char *content, size_t capacity)
 {
     FILE *file = fopen(path, "rb");
@@ -110,6 +118,7 @@ int main(void)
         return 2;
     setenv("HOME", home, 1);
     setenv("XDG_DATA_HOME", home, 1);
+    checkVersion();
     checkInstallPath();
     checkReport(home);
     checkFileSizeLimit(home);

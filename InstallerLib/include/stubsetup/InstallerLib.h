@@ -12,6 +12,11 @@
  * Both functions answer 1 on success and 0 on failure, never throw, keep no
  * state between calls and may be called from C or C++. Neither prints
  * anything: when one answers 0, errno tells the reason (see each function).
+ *
+ * Threads: every function may be called from several threads at once, as
+ * long as no thread changes the environment (setenv, putenv) meanwhile. Two
+ * calls saving the same report at once each leave a whole report; the later
+ * one wins.
  */
 #ifndef STUBSETUP_INSTALLERLIB_H
 #define STUBSETUP_INSTALLERLIB_H
@@ -19,6 +24,12 @@
 #include <stdint.h>
 
 #include "stubsetup/InstallerLib_export.h"
+
+/* The version of this header. GetInstallerLibVersion tells the version of
+ * the library a program runs with, which may be newer. */
+#define STUBSETUP_INSTALLERLIB_VERSION_MAJOR 1
+#define STUBSETUP_INSTALLERLIB_VERSION_MINOR 1
+#define STUBSETUP_INSTALLERLIB_VERSION_MICRO 0
 
 #ifdef __cplusplus
 extern "C" {
@@ -87,6 +98,12 @@ INSTALLERLIB_EXPORT int GetAppInstallPath(uint32_t *size, char *buffer);
  * thread while the report is written.
  */
 INSTALLERLIB_EXPORT int SetInstallerExitInfo(int32_t returnCode, const char *message);
+
+/*
+ * The version of the library in use as "MAJOR.MINOR.MICRO" (for this header
+ * "1.1.0"). The text is static: never freed, never changed. Since 1.1.
+ */
+INSTALLERLIB_EXPORT const char *GetInstallerLibVersion(void);
 
 #ifdef __cplusplus
 }
