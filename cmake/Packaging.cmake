@@ -9,8 +9,9 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME stubsetup)
 set(CPACK_PACKAGE_VENDOR Corvane)
-set(CPACK_PACKAGE_CONTACT
-    "Seed 6ca4b130 maintainers <maintainers@users.noreply.c-seed-6ca4b130.example>")
+# The copyright holder of LICENSE; lintian wants an address, and the
+# reserved .example domain is one that can never reach a stranger.
+set(CPACK_PACKAGE_CONTACT "Corvane <packages@corvane.example>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)

@@ -21,17 +21,16 @@ stage() {
 }
 
 # Builds for the Debian layout (prefix /usr, libraries in lib/<triplet>) and
-# makes the Debian packages: build_packages BUILD_DIR PACKAGE_DIR
+# makes the Debian packages by README's own recipe, so that the recipe is
+# the one that is checked: build_packages BUILD_DIR PACKAGE_DIR
 build_packages() {
-    # With Debian's build flags (hardening included), as a package build on
-    # Debian gets them; CMake reads no CPPFLAGS, so they join the others.
-    (
-        eval "$(dpkg-buildflags --export=sh)"
-        export CFLAGS="$CFLAGS $CPPFLAGS" CXXFLAGS="$CXXFLAGS $CPPFLAGS"
-        scripts/build "$1" -DCMAKE_INSTALL_PREFIX=/usr -DSTUBSETUP_BUILD_TESTS=OFF
-    )
-    cpack --config "$1/CPackConfig.cmake" -G DEB -B "$2" >/dev/null ||
-        fail "cpack could not make the Debian packages from $1"
+    local recipe
+    recipe=$(awk '/^<!-- package recipe -->$/ { getline; inside = 1; next }
+                  inside && /^```$/ { exit } inside' README.md)
+    [ -n "$recipe" ] || fail "README.md has no package recipe"
+    recipe=${recipe//build-deb\/packages/$2}
+    recipe=${recipe//build-deb/$1}
+    (set -e; eval "$recipe") >/dev/null || fail "README's package recipe failed in $1"
 }
 
 # The path of a package's file: package_file PACKAGE_DIR NAME
