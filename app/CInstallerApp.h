@@ -21,6 +21,7 @@ enum class RunResult {
     DialogNotConfirmed = 2, // cancelled, or no dialog could be shown
     CustomFileNotWritten = 3,
     ExitInfoNotStored = 4,
+    OutputNotWritten = 5, // --help or --version could not be written
 };
 
 // The installer's one pass: options, optional environment dump, install

@@ -2,7 +2,11 @@
 
 #include "app/UsageDocument.h"
 
+#include "app/StandardErrorUserInterface.h"
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 namespace stubsetup {
@@ -56,24 +60,34 @@ constexpr char kHelpText[] =
     "  2  the progress dialog was cancelled or could not be shown\n"
     "  3  the custom file could not be written\n"
     "  4  the installer report could not be written\n"
+    "  5  the requested output (--help, --version) could not be written\n"
     "A failing run says why in one line on standard error.\n"
     "\n"
     "See stubsetup(1).\n";
 
 } // namespace
 
-bool AnswerInformationRequest(const std::vector<std::string> &arguments, std::ostream &out)
+InformationRequest AnswerInformationRequest(const std::vector<std::string> &arguments,
+                                            std::ostream &out, std::ostream &errors)
 {
     const auto request = std::find_if(arguments.begin(), arguments.end(), [](const auto &word) {
         return word == kHelpArgument || word == kVersionArgument;
     });
     if (request == arguments.end())
-        return false;
+        return InformationRequest::None;
+    errno = 0;
     if (*request == kHelpArgument)
         out << kHelpText;
     else
         out << kVersionText << '\n';
-    return true;
+    if (out.flush())
+        return InformationRequest::Answered;
+    const int error = errno;
+    errors << kDiagnosticPrefix << "cannot write the "
+           << (*request == kHelpArgument ? "help" : "version")
+           << " text: " << (error != 0 ? std::strerror(error) : "the output refused it") << '\n'
+           << std::flush;
+    return InformationRequest::NotWritten;
 }
 
 } // namespace stubsetup

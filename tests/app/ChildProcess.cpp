@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -24,7 +25,8 @@ std::vector<char *> PointersTo(const std::vector<std::string> &words)
 [[noreturn]] void ExecChild(const ChildRun &run, char *const *argv, char *const *envp, int out,
                             int err)
 {
-    dup2(out, STDOUT_FILENO);
+    const int full = run.fullStandardOutput ? open("/dev/full", O_WRONLY) : -1;
+    dup2(full >= 0 ? full : out, STDOUT_FILENO);
     int closedPipe[2];
     if (run.closedStandardError && pipe(closedPipe) == 0) {
         close(closedPipe[0]);

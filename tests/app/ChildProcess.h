@@ -13,6 +13,7 @@ struct ChildRun {
     bool asNobody = false;            // root drops to uid and gid 65534 first
     bool closedStandardError = false; // a pipe nobody reads: writes raise SIGPIPE
     int fileCreationMask = -1;        // the umask, when not -1
+    bool fullStandardOutput = false;  // /dev/full: every write fails with ENOSPC
 };
 
 struct ChildResult {

@@ -179,6 +179,16 @@ TEST_F(EndToEnd, HelpAndVersionRunNoInstallation)
     for (const char *windowsOnly : {".exe", "ORL Test Installer", "IncompleteNeverWork"})
         EXPECT_EQ(result.out.find(windowsOnly), std::string::npos) << windowsOnly;
     EXPECT_FALSE(fs::exists(ReportPath()));
+
+    // Output that cannot be written is a failure, not an answer.
+    for (const auto &[request, what] : {std::pair{"--help", "help"}, {"--version", "version"}}) {
+        ChildRun full = Command({request});
+        full.fullStandardOutput = true;
+        result = RunChild(full);
+        EXPECT_EQ(result.exitStatus, 5);
+        EXPECT_EQ(result.err, std::string("stubsetup: cannot write the ") + what +
+                                  " text: No space left on device\n");
+    }
 }
 
 TEST_F(EndToEnd, UnusableModuleFallsBackToStandardError)
