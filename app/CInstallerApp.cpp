@@ -1,5 +1,6 @@
 #include "app/CInstallerApp.h"
 
+#include "app/CommandLineWarnings.h"
 #include "app/InstallPath.h"
 #include "app/StandardErrorUserInterface.h"
 #include "app/platform/Process.h"
@@ -24,6 +25,9 @@ constexpr char kNoInstallDirectoryMessage[] =
     "Unable to get application installation directory.  Fatal error";
 constexpr char kCustomFileMessage[] = "Unable to install custom file!";
 constexpr char kExitInfoMessage[] = "Unable to set installer exit information!";
+
+constexpr char kNotANumber[] = "not a number";
+constexpr char kNotABoolean[] = "neither 0 nor 1";
 
 // Why the update manager's variable gave no usable value.
 std::string VariableProblem(const char *variable, int error)
@@ -63,25 +67,55 @@ CInstallerApp::CInstallerApp(const std::vector<std::string> &arguments,
     : m_userInterface(userInterface), m_errors(errors)
 {
     m_cmdInfo.ParseArguments(arguments);
+    for (const std::string &line : SurprisingArguments(arguments))
+        Warn(line);
 }
 
 CInstallerApp::RunOptions CInstallerApp::ReadOptions() const
 {
     // A malformed number keeps the default, or whatever number its text
-    // starts with; the conversion result is deliberately not looked at.
+    // starts with; the run goes on with it, and says so.
     RunOptions options;
     m_cmdInfo.GetOptionString("display", options.displayName);
     m_cmdInfo.GetOptionString("component", options.component);
     m_cmdInfo.GetOptionString("message", options.message);
-    m_cmdInfo.GetOptionUnsigned("sleep", options.sleepSeconds);
-    m_cmdInfo.GetOptionBool("quiet", options.quiet);
+    const bool sleepConverted = m_cmdInfo.GetOptionUnsigned("sleep", options.sleepSeconds);
+    WarnUnlessConverted("sleep", sleepConverted, std::to_string(options.sleepSeconds), kNotANumber);
+    const bool quietConverted = m_cmdInfo.GetOptionBool("quiet", options.quiet);
+    WarnUnlessConverted("quiet", quietConverted, options.quiet ? "1" : "0", kNotABoolean);
     m_cmdInfo.GetOptionString("extractname", options.extractPath);
     m_cmdInfo.GetOptionString("extractcontents", options.extractContents);
     if (options.extractContents.empty())
         options.extractContents = kDefaultExtractContents;
-    m_cmdInfo.GetOptionBool("env", options.dumpEnvironment);
+    const bool envConverted = m_cmdInfo.GetOptionBool("env", options.dumpEnvironment);
+    WarnUnlessConverted("env", envConverted, options.dumpEnvironment ? "1" : "0", kNotABoolean);
     m_cmdInfo.GetOptionString("appdir", options.appDir);
     return options;
+}
+
+std::int32_t CInstallerApp::ReadReturnCode() const
+{
+    // Only a complete number counts here; anything else is 0.
+    std::int32_t returnCode = 0;
+    const bool converted = m_cmdInfo.GetOptionInt("return", returnCode);
+    if (!converted)
+        returnCode = 0;
+    WarnUnlessConverted("return", converted, std::to_string(returnCode), kNotANumber);
+    return returnCode;
+}
+
+void CInstallerApp::WarnUnlessConverted(const char *option, bool converted, const std::string &used,
+                                        const char *expected) const
+{
+    std::string text;
+    if (converted || !m_cmdInfo.GetOptionString(option, text) || text.empty())
+        return;
+    Warn(std::string("-") + option + ": \"" + text + "\" is " + expected + "; using " + used);
+}
+
+void CInstallerApp::Warn(const std::string &line) const
+{
+    m_errors << kDiagnosticPrefix << line << '\n' << std::flush;
 }
 
 RunResult CInstallerApp::RunInstallation()
@@ -91,9 +125,7 @@ RunResult CInstallerApp::RunInstallation()
     if (options.dumpEnvironment)
         DumpEnvironment();
 
-    std::int32_t returnCode = 0;
-    if (!m_cmdInfo.GetOptionInt("return", returnCode))
-        returnCode = 0;
+    const std::int32_t returnCode = ReadReturnCode();
     dialog.m_strComponent = options.component;
     dialog.m_strMessage = options.message;
     dialog.m_nSleepSeconds = options.sleepSeconds;

@@ -49,6 +49,12 @@ public:
 private:
     struct RunOptions;
     RunOptions ReadOptions() const;
+    std::int32_t ReadReturnCode() const;
+    // A line on standard error when an option's text did not convert
+    // completely: what it was and the value the run goes on with.
+    void WarnUnlessConverted(const char *option, bool converted, const std::string &used,
+                             const char *expected) const;
+    void Warn(const std::string &line) const;
     std::string FindInstallDirectory(const std::string &appDir, std::string &whyMissing) const;
     // One line on standard error: "stubsetup: <what>: <why>".
     void Diagnose(const std::string &what, const std::string &why);

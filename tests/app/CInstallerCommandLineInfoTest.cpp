@@ -1,4 +1,5 @@
 #include "app/CInstallerCommandLineInfo.h"
+#include "app/CommandLineWarnings.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +115,38 @@ TEST(CommandLineConversion, BooleansAcceptOnlyZeroAndOne)
     EXPECT_FALSE(Quiet({"-quiet", "yes"}));
     EXPECT_TRUE(Quiet({"-quiet", "+1"}));
     EXPECT_TRUE(Quiet({"-quiet", "1x"}));
+}
+
+} // namespace
+} // namespace stubsetup
+
+namespace stubsetup {
+namespace {
+
+TEST(SurprisingArguments, NameWhatTheRunWillNotTakeAsMeant)
+{
+    const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+        // Nothing surprising: known options, repeats, empty values, a bare
+        // word that names an option, a value that is a word.
+        {{"-quiet", "1", "-quiet", "0", "-message", "", "quiet", "-appdir", "/opt/x"}, {}},
+        {{"-quite", "1"}, {"ignoring unknown option -quite (see --help)"}},
+        {{"--quiet"}, {"ignoring unknown option --quiet (see --help)"}},
+        {{"-help"},
+         {"ignoring unknown option -help (for help use --help, for the version "
+          "--version)"}},
+        {{"-version", "-?"},
+         {"ignoring unknown option -version (for help use --help, for the version --version)",
+          "ignoring unknown option -? (for help use --help, for the version --version)"}},
+        {{"Demo"}, {"ignoring \"Demo\": a word that names no option (see --help)"}},
+        {{"-return", "-5"},
+         {"-return -5: -5 was read as an option, so -return is 1; write -return \" -5\" (with a "
+          "leading blank) to pass a negative number"}},
+        {{"-return", " -5"}, {}},
+    };
+    for (const auto &[arguments, expected] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(arguments));
+        EXPECT_EQ(SurprisingArguments(arguments), expected);
+    }
 }
 
 } // namespace

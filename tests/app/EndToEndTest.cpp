@@ -155,6 +155,19 @@ TEST_F(EndToEnd, WithoutDisplayTheDialogRunWritesNothing)
     EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
+TEST_F(EndToEnd, SurprisingArgumentsAreNamedAndTheRunGoesOnAsBefore)
+{
+    ChildResult result = Run({"-quiet", "1", "-return", "abc", "-sleep", "5x", "-quite"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(ReadFile(ReportPath()), Report(0, ""));
+    EXPECT_EQ(result.err, "stubsetup: ignoring unknown option -quite (see --help)\n"
+                          "stubsetup: -sleep: \"5x\" is not a number; using 5\n"
+                          "stubsetup: -return: \"abc\" is not a number; using 0\n");
+    result = Run({"-quiet", "1", "-return", "2", "-return", "3", "-message", ""});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+}
+
 TEST_F(EndToEnd, HelpAndVersionRunNoInstallation)
 {
     ChildResult result = Run({"-quiet", "1", "--version"});
