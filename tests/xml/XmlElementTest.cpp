@@ -1,6 +1,8 @@
 #include "xml/XmlElement.h"
 #include "xml/XmlElementSet.h"
 
+#include "SmallStack.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -123,11 +125,33 @@ TEST(XmlElementTest, DestroyingTheDocumentDestroysTheTreeFrontToBack)
     {
         XmlElement document;
         auto root = std::make_unique<LoggedElement>("root", log);
-        root->addChild(std::make_unique<LoggedElement>("a", log));
-        root->addChild(std::make_unique<LoggedElement>("b", log));
+        auto a = std::make_unique<LoggedElement>("a", log);
+        auto a1 = std::make_unique<LoggedElement>("a1", log);
+        a1->addChild(std::make_unique<LoggedElement>("a1x", log));
+        a->addChild(std::move(a1));
+        a->addChild(std::make_unique<LoggedElement>("a2", log));
+        auto b = std::make_unique<LoggedElement>("b", log);
+        b->addChild(std::make_unique<LoggedElement>("b1", log));
+        root->addChild(std::move(a));
+        root->addChild(std::move(b));
+        root->addChild(std::make_unique<LoggedElement>("c", log));
         document.addChild(std::move(root));
     }
-    EXPECT_EQ(log, (std::vector<std::string>{"root", "a", "b"}));
+    // Each element goes before its children, and a subtree before the next sibling.
+    EXPECT_EQ(log, (std::vector<std::string>{"root", "a", "a1", "a1x", "a2", "b", "b1", "c"}));
+}
+
+// The tree has no depth limit of its own, and freeing it must not need a
+// stack that grows with it.
+TEST(XmlElementTest, FreesAVeryDeepTreeOnASmallStack)
+{
+    const bool ran = test::RunOnStack(64 * 1024, [] {
+        auto root = std::make_unique<XmlElement>("e");
+        XmlElement *deepest = root.get();
+        for (int level = 0; level < 100000; ++level)
+            deepest = addNamed(*deepest, "e");
+    });
+    EXPECT_TRUE(ran);
 }
 
 TEST(XmlElementTest, ChildListIsASnapshot)
