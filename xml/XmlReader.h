@@ -32,8 +32,7 @@ public:
     // open or read error, ENOMEM, or EBADMSG for a document that is not
     // well-formed.
     bool parseFile(const std::string &path, bool resultIfUnread);
-    // The tree's destruction and the writer recurse over its depth, so a file
-    // nested deeper would exhaust the stack; no settings file comes near it.
+    // No settings file comes near this depth; a deeper file is refused.
     static constexpr std::size_t kMaxDepth = 1000;
     XmlElement *document() const { return m_document.get(); }
 

@@ -1,6 +1,7 @@
 #include "xml/XmlWriter.h"
 
 #include <string_view>
+#include <vector>
 
 namespace stubsetup {
 namespace {
@@ -100,22 +101,44 @@ void appendEscaped(std::string &out, std::string_view text)
 // Builds the output a line at a time and hands each line to the stream at its
 // line end, followed by a flush, so that every line reaches the file whole.
 // A failing stream keeps its failure in its state and drops what follows.
+//
+// A tree may be as deep as the reader allows and be written on a host's small
+// stack, so the open elements are kept in a list instead of in recursion.
 class LineWriter {
 public:
     explicit LineWriter(std::ostream &stream) : m_stream(stream) {}
 
-    void write(const XmlElement &element)
+    void write(const XmlElement &top)
     {
-        if (element.isDocument())
-            document(element);
-        else
-            ordinary(element);
+        std::vector<OpenElement> open;
+        open.push_back(start(top));
+        while (!open.empty()) {
+            OpenElement &current = open.back();
+            if (current.next < current.children.size()) {
+                const XmlElement &child = *current.children[current.next++];
+                open.push_back(start(child));
+                continue;
+            }
+            end(current);
+            open.pop_back();
+            // Every child ends with a line end; the top element does not.
+            if (!open.empty())
+                lineEnd();
+        }
     }
 
     // An ordinary element written on its own ends without a line end.
     void finish() { send(); }
 
 private:
+    // An element whose start has been written, with the children still to come.
+    struct OpenElement {
+        bool isDocument;
+        std::string name;
+        XmlElement::ChildList children;
+        std::size_t next = 0;
+    };
+
     void send()
     {
         m_stream.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
@@ -137,15 +160,12 @@ private:
         m_line += '"';
     }
 
-    void children(const XmlElement::ChildList &children)
+    OpenElement start(const XmlElement &element)
     {
-        for (const XmlElement *child : children) {
-            write(*child);
-            lineEnd();
-        }
+        return element.isDocument() ? startDocument(element) : startOrdinary(element);
     }
 
-    void document(const XmlElement &document)
+    OpenElement startDocument(const XmlElement &document)
     {
         m_line += "<?xml version=\"";
         m_line += document.getVersion();
@@ -156,28 +176,33 @@ private:
         }
         m_line += "?>";
         lineEnd();
-        children(document.getChildren());
+        return {true, {}, document.getChildren()};
     }
 
-    void ordinary(const XmlElement &element)
+    OpenElement startOrdinary(const XmlElement &element)
     {
-        const std::string name = element.getName();
+        OpenElement open{false, element.getName(), element.getChildren()};
         m_line += '<';
-        m_line += name;
+        m_line += open.name;
         for (const XmlElement::Attribute &each : element.getAttributes()) {
             m_line += ' ';
             attribute(each);
         }
         m_line += '>';
         const std::string text = element.getText();
-        const XmlElement::ChildList childList = element.getChildren();
         if (!text.empty())
             appendEscaped(m_line, text);
-        else if (!childList.empty())
+        else if (!open.children.empty())
             lineEnd();
-        children(childList);
+        return open;
+    }
+
+    void end(const OpenElement &element)
+    {
+        if (element.isDocument)
+            return;
         m_line += "</";
-        m_line += name;
+        m_line += element.name;
         m_line += '>';
     }
 

@@ -1,6 +1,7 @@
 #include "xml/XmlReader.h"
 #include "xml/XmlWriter.h"
 
+#include "SmallStack.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,23 @@ TEST_F(XmlRoundTripTest, ParserNormalisationIsTheOnlyChange)
     document.addChild(std::move(root));
     EXPECT_EQ(rewrite(toXml(&document)),
               "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<r a=\"1 2 3 4\">x\ny\nz</r>\n");
+}
+
+// A host may call us on a thread with a small stack: the deepest document the
+// reader accepts is read, written and freed there all the same.
+TEST_F(XmlRoundTripTest, TheDeepestDocumentTheReaderAcceptsNeedsNoDeepStack)
+{
+    std::string opened;
+    std::string closed;
+    for (std::size_t level = 1; level < XmlReader::kMaxDepth; ++level) {
+        opened += "<e>\n";
+        closed += "</e>\n";
+    }
+    const std::string written =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n" + opened + "<e></e>\n" + closed;
+    std::string rewritten;
+    ASSERT_TRUE(test::RunOnStack(64 * 1024, [&] { rewritten = rewrite(written); }));
+    EXPECT_EQ(rewritten, written);
 }
 
 TEST_F(XmlRoundTripTest, RandomTreesRewriteToTheSameBytes)
