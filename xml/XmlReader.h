@@ -37,7 +37,7 @@ public:
     XmlElement *document() const { return m_document.get(); }
 
     // expat callbacks forward here. They never throw: running out of memory
-    // stops the parse, so parseFile answers false.
+    // stops the parse with ENOMEM, so parseFile answers false.
     void onStartElement(const char *name, const char **attributes);
     void onEndElement();
     void onCharacterData(const char *data, int length);
@@ -49,8 +49,11 @@ private:
     };
 
     bool feedFile(int file);
+    int parseErrorNumber() const;
     void flushText();
     void keepPendingText() noexcept;
+    void stopParse(int errorNumber) noexcept;
+    template <typename Action> void stopParseOnFailure(Action action) noexcept;
 
     std::unique_ptr<XmlElement> m_document;
     std::vector<XmlElement *> m_elementStack;
@@ -59,6 +62,7 @@ private:
     // text of an element is allocated once at its final size.
     std::string m_pendingText;
     std::unique_ptr<XML_ParserStruct, ParserDeleter> m_parser;
+    int m_stopErrorNumber = 0; // why a callback stopped the parse, for errno
 };
 
 } // namespace stubsetup

@@ -1,11 +1,14 @@
 #include "xml/XmlReader.h"
+#include "xml/XmlWriter.h"
 
+#include "FailingAllocator.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <sstream>
 
 namespace stubsetup {
 namespace {
@@ -70,7 +73,9 @@ TEST_F(XmlReaderTest, IncompleteOrMalformedDocumentsFail)
 {
     for (const char *content : {" \n\t", "<?xml version=\"1.0\"?>\n", "<a></b>", "<a>&bogus;</a>",
                                 "<a/><b/>", "<?xml version=\"1.0\" encoding=\"no-such\"?><a/>"}) {
+        errno = 0;
         EXPECT_FALSE(parse(content)) << content;
+        EXPECT_EQ(errno, EBADMSG) << content;
     }
 }
 
@@ -202,6 +207,57 @@ TEST_F(XmlReaderTest, TreeDoesNotDependOnPieceBoundaries)
         ASSERT_EQ(content.size(), size);
         ASSERT_TRUE(parse(content)) << size;
         EXPECT_EQ(root()->getText(), text) << size;
+    }
+}
+
+std::string written(const XmlElement *element)
+{
+    std::ostringstream stream;
+    writeXml(stream, element);
+    return stream.str();
+}
+
+// Running out of memory at any allocation of a parse is reported as such,
+// never as a malformed document, and leaves a reader that works on. Each run
+// has a fresh reader: a used one keeps the capacity of its buffers.
+TEST_F(XmlReaderTest, ReportsEveryFailedAllocationAsOutOfMemory)
+{
+    const std::string path = m_folder.writeFile(
+        "input.xml", "<?xml version=\"1.0\"?>\n<InstallerResult kind=\"report\" note=\"it's\">\n"
+                     "<ReturnCode>0</ReturnCode>\n<UserMessage lang=\"en\">Tom &amp; Jerry, "
+                     "a text too long for a short-string buffer</UserMessage>\n"
+                     "<Nested><Deeper b=\"2\" a=\"1\">x</Deeper>tail</Nested>\n"
+                     "</InstallerResult>\n");
+    std::string expected;
+    std::size_t allocations = 0;
+    {
+        XmlReader reader;
+        ASSERT_TRUE(reader.prepare(nullptr, '\0'));
+        test::setFailingAllocation(0);
+        const bool parsed = reader.parseFile(path, false);
+        allocations = test::allocationCount();
+        ASSERT_TRUE(parsed);
+        expected = written(reader.document());
+    }
+    ASSERT_GT(allocations, 0u);
+
+    for (std::size_t failing = 1; failing <= allocations; ++failing) {
+        XmlReader reader;
+        ASSERT_TRUE(reader.prepare(nullptr, '\0'));
+        errno = 0;
+        test::setFailingAllocation(failing);
+        const bool parsed = reader.parseFile(path, false);
+        const int error = errno;
+        const bool reached = test::allocationCount() >= failing;
+        test::setFailingAllocation(0);
+        ASSERT_TRUE(reached) << failing;
+        EXPECT_FALSE(parsed) << failing;
+        EXPECT_EQ(error, ENOMEM) << failing;
+
+        reader.reset();
+        ASSERT_TRUE(reader.prepare(nullptr, '\0'));
+        ASSERT_TRUE(reader.parseFile(path, false)) << failing;
+        EXPECT_EQ(written(reader.document()), expected) << failing;
     }
 }
 
