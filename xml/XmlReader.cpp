@@ -5,6 +5,7 @@
 #include "common/platform/FileDescriptor.h"
 
 #include <cerrno>
+#include <string>
 
 namespace stubsetup {
 namespace {
@@ -78,6 +79,7 @@ void XmlReader::reset()
     m_pendingText.clear();
     m_document.reset();
     m_stopErrorNumber = 0;
+    m_failureReason.clear();
 }
 
 bool XmlReader::prepare(const char *encoding, char namespaceSeparator)
@@ -174,6 +176,14 @@ template <typename Action> void XmlReader::stopParseOnFailure(Action action) noe
     }
 }
 
+void XmlReader::refuseTooDeep() noexcept
+{
+    stopParseOnFailure([this] {
+        m_failureReason = "nested deeper than " + std::to_string(kMaxDepth) + " elements";
+    });
+    stopParse(EBADMSG);
+}
+
 // Hands the collected text to the element it belongs to: the top of the
 // stack, which only changes at a tag, and every tag comes here first.
 void XmlReader::flushText()
@@ -199,7 +209,11 @@ void XmlReader::onStartElement(const char *name, const char **attributes)
 {
     // The stack holds the document node under the open elements, so its size
     // is the depth of the element that starts here.
-    if (!areWritableNames(name, attributes) || m_elementStack.size() > kMaxDepth) {
+    if (m_elementStack.size() > kMaxDepth) {
+        refuseTooDeep();
+        return;
+    }
+    if (!areWritableNames(name, attributes)) {
         stopParse(EBADMSG);
         return;
     }

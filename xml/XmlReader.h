@@ -30,10 +30,14 @@ public:
     // the whole file could be read and is a well-formed document whose
     // elements nest at most kMaxDepth deep. On failure errno tells why: the
     // open or read error, ENOMEM, or EBADMSG for a document that is not
-    // well-formed.
+    // well-formed or that the reader refuses.
     bool parseFile(const std::string &path, bool resultIfUnread);
     // No settings file comes near this depth; a deeper file is refused.
     static constexpr std::size_t kMaxDepth = 1000;
+    // Why the last parse refused the document, in words, where the parser's
+    // own error would not say it: "nested deeper than 1000 elements". Empty
+    // otherwise.
+    const std::string &failureReason() const { return m_failureReason; }
     XmlElement *document() const { return m_document.get(); }
 
     // expat callbacks forward here. They never throw: running out of memory
@@ -52,6 +56,7 @@ private:
     int parseErrorNumber() const;
     void flushText();
     void keepPendingText() noexcept;
+    void refuseTooDeep() noexcept;
     void stopParse(int errorNumber) noexcept;
     template <typename Action> void stopParseOnFailure(Action action) noexcept;
 
@@ -63,6 +68,7 @@ private:
     std::string m_pendingText;
     std::unique_ptr<XML_ParserStruct, ParserDeleter> m_parser;
     int m_stopErrorNumber = 0; // why a callback stopped the parse, for errno
+    std::string m_failureReason;
 };
 
 } // namespace stubsetup

@@ -76,6 +76,7 @@ TEST_F(XmlReaderTest, IncompleteOrMalformedDocumentsFail)
         errno = 0;
         EXPECT_FALSE(parse(content)) << content;
         EXPECT_EQ(errno, EBADMSG) << content;
+        EXPECT_EQ(m_reader.failureReason(), "") << content;
     }
 }
 
@@ -117,9 +118,17 @@ TEST_F(XmlReaderTest, RefusesElementsNestedDeeperThanTheLimit)
 {
     EXPECT_TRUE(parse(nested(XmlReader::kMaxDepth)));
     EXPECT_EQ(depthOf(m_reader.document()), XmlReader::kMaxDepth);
-    EXPECT_FALSE(parse(nested(XmlReader::kMaxDepth + 1)));
-    EXPECT_EQ(depthOf(m_reader.document()), XmlReader::kMaxDepth);
-    EXPECT_FALSE(parse(nested(1000000)));
+    EXPECT_EQ(m_reader.failureReason(), "");
+    for (const std::size_t depth : {XmlReader::kMaxDepth + 1, std::size_t{1000000}}) {
+        errno = 0;
+        EXPECT_FALSE(parse(nested(depth))) << depth;
+        EXPECT_EQ(errno, EBADMSG) << depth;
+        EXPECT_EQ(m_reader.failureReason(), "nested deeper than 1000 elements") << depth;
+        EXPECT_EQ(depthOf(m_reader.document()), XmlReader::kMaxDepth) << depth;
+    }
+    // A new parse forgets the reason.
+    EXPECT_FALSE(parse("<a>"));
+    EXPECT_EQ(m_reader.failureReason(), "");
 }
 
 TEST_F(XmlReaderTest, UnclosedElementFailsAndKeepsWhatWasOpened)
@@ -253,6 +262,7 @@ TEST_F(XmlReaderTest, ReportsEveryFailedAllocationAsOutOfMemory)
         ASSERT_TRUE(reached) << failing;
         EXPECT_FALSE(parsed) << failing;
         EXPECT_EQ(error, ENOMEM) << failing;
+        EXPECT_EQ(reader.failureReason(), "") << failing;
 
         reader.reset();
         ASSERT_TRUE(reader.prepare(nullptr, '\0'));
