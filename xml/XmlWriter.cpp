@@ -8,10 +8,10 @@ namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// What an ASCII byte is written as when it cannot stand as itself: its
-// entity, or U+FFFD for a control byte that XML does not allow. Empty when
-// the byte stands as itself.
-constexpr std::string_view replacementFor(unsigned char byte)
+// How the five XML special characters are written.
+enum class Specials { AsEntities, AsThemselves };
+
+constexpr std::string_view entityFor(unsigned char byte)
 {
     switch (byte) {
     case '"':
@@ -24,13 +24,19 @@ constexpr std::string_view replacementFor(unsigned char byte)
         return "&lt;";
     case '>':
         return "&gt;";
-    case '\t':
-    case '\n':
-    case '\r':
-        return {};
     default:
-        return byte < 0x20 ? kReplacementCharacter : std::string_view{};
+        return {};
     }
+}
+
+// What an ASCII byte is written as when it cannot stand as itself: U+FFFD for
+// a control byte that XML does not allow, or a special character's entity.
+// Empty when the byte stands as itself.
+constexpr std::string_view replacementFor(unsigned char byte, Specials specials)
+{
+    if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+        return kReplacementCharacter;
+    return specials == Specials::AsEntities ? entityFor(byte) : std::string_view{};
 }
 
 struct Utf8Sequence {
@@ -78,13 +84,14 @@ Utf8Sequence measureUtf8(std::string_view text, std::size_t pos)
     return {length, !nonCharacter};
 }
 
-// Appends `text` to `out` with the escaping escapeXmlText describes.
-void appendEscaped(std::string &out, std::string_view text)
+// Appends `text` to `out`, bytes that XML cannot carry replaced by U+FFFD
+// and the special characters written as `specials` says.
+void appendEscaped(std::string &out, std::string_view text, Specials specials)
 {
     for (std::size_t pos = 0; pos < text.size();) {
         const auto byte = static_cast<unsigned char>(text[pos]);
         if (byte < 0x80) {
-            const std::string_view replacement = replacementFor(byte);
+            const std::string_view replacement = replacementFor(byte, specials);
             if (replacement.empty())
                 out += text[pos];
             else
@@ -152,11 +159,18 @@ private:
         m_stream.flush();
     }
 
+    // A value is written as stored unless it holds a character that would
+    // end or break it; only then does it get the entities of element text. A
+    // foreign attribute with an apostrophe or a greater-than sign keeps its
+    // bytes through every save.
     void attribute(const XmlElement::Attribute &attribute)
     {
+        const std::string &value = attribute.second;
+        const bool breaksTheValue = value.find_first_of("<&\"") != std::string::npos;
         m_line += attribute.first;
         m_line += "=\"";
-        appendEscaped(m_line, attribute.second);
+        appendEscaped(m_line, value,
+                      breaksTheValue ? Specials::AsEntities : Specials::AsThemselves);
         m_line += '"';
     }
 
@@ -191,7 +205,7 @@ private:
         m_line += '>';
         const std::string text = element.getText();
         if (!text.empty())
-            appendEscaped(m_line, text);
+            appendEscaped(m_line, text, Specials::AsEntities);
         else if (!open.children.empty())
             lineEnd();
         return open;
@@ -226,7 +240,7 @@ std::string escapeXmlText(const std::string &text)
 {
     std::string escaped;
     escaped.reserve(text.size());
-    appendEscaped(escaped, text);
+    appendEscaped(escaped, text, Specials::AsEntities);
     return escaped;
 }
 

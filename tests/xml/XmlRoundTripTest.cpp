@@ -157,7 +157,8 @@ TEST_F(XmlRoundTripTest, ReadingAndWritingAgainGivesTheSameBytes)
                                 "<UserMessage>&lt;&quot;Tom&apos;s &amp; Jerry&quot;&gt;\n"
                                 "\xE2\x82\xAC</UserMessage>\n"
                                 "<Empty></Empty>\n"
-                                "<Mixed a=\"&amp;\" b=\"\">text<Inner>\n<Deep>x</Deep>\n</Inner>\n"
+                                "<Mixed a=\"&amp;\" b=\"\" c=\"it's > that\">text<Inner>\n"
+                                "<Deep>x</Deep>\n</Inner>\n"
                                 "</Mixed>\n"
                                 "</InstallerResult>\n";
     EXPECT_EQ(rewrite(written), written);
