@@ -31,13 +31,16 @@ Outcome WhyAppIdIsUnacceptable(const std::string &appId)
                             "a . or .. component)");
 }
 
-// A lock held too long is another process's doing, not a fault of the file.
+// What the library's errors mean for a report, in the user's words; errno
+// keeps the system's number.
 Outcome AboutTheReport(Outcome outcome)
 {
-    if (outcome.error() != EWOULDBLOCK)
-        return outcome;
-    return Outcome::Failure(EWOULDBLOCK, outcome.subject(),
-                            "the report is locked by another process");
+    if (outcome.error() == EWOULDBLOCK)
+        return Outcome::Failure(EWOULDBLOCK, outcome.subject(),
+                                "the report is locked by another process");
+    if (outcome.error() == EBADMSG && outcome.reason().empty())
+        return Outcome::Failure(EBADMSG, outcome.subject(), "not a well-formed installer report");
+    return outcome;
 }
 
 } // namespace

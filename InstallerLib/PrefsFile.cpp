@@ -66,7 +66,7 @@ void PrefsFile::load(const platform::GuardedPath &path)
 Outcome PrefsFile::parse(int file)
 {
     if (!m_reader.parseOpenFile(file, true))
-        return Outcome::Failure(errno, m_path.text());
+        return Outcome::Failure(errno, m_path.text(), m_reader.failureReason());
     return {};
 }
 

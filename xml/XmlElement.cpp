@@ -1,6 +1,8 @@
 #include "xml/XmlElement.h"
 
 #include <algorithm>
+#include <iterator>
+#include <new>
 
 namespace stubsetup {
 namespace {
@@ -18,11 +20,36 @@ XmlElement::XmlElement(std::string name) : m_name(std::move(name)), m_isDocument
 XmlElement::XmlElement() : m_isDocument(true)
 {}
 
+// A tree may be as deep as the reader allows and be freed on a host's small
+// stack, so the subtree is freed from a worklist instead of by recursion. The
+// order stays that of a recursive walk: an element, then its children front
+// to back, each with its own subtree.
 XmlElement::~XmlElement()
 {
-    // Children go front to back, so the order of destruction is not left to the container.
-    for (auto &child : m_children)
-        child.reset();
+    std::vector<std::unique_ptr<XmlElement>> pending = std::move(m_children);
+    std::reverse(pending.begin(), pending.end()); // the next to go at the back
+    while (!pending.empty()) {
+        std::unique_ptr<XmlElement> next = std::move(pending.back());
+        pending.pop_back();
+        takeChildrenReversed(*next, pending);
+    }
+}
+
+// Moves the children of `element` onto the back of `pending`, last child
+// first, so that destroying `element` recurses no further. When the list
+// cannot grow, the children stay with `element`, whose own destructor frees
+// them: freeing never fails, it only uses more stack.
+void XmlElement::takeChildrenReversed(XmlElement &element,
+                                      std::vector<std::unique_ptr<XmlElement>> &pending) noexcept
+{
+    auto &children = element.m_children;
+    try {
+        pending.insert(pending.end(), std::make_move_iterator(children.rbegin()),
+                       std::make_move_iterator(children.rend()));
+    } catch (const std::bad_alloc &) {
+        return;
+    }
+    children.clear();
 }
 
 void XmlElement::setText(const std::string &text)

@@ -40,6 +40,9 @@ public:
     bool isDocument() const { return m_isDocument; }
 
 private:
+    static void takeChildrenReversed(XmlElement &element,
+                                     std::vector<std::unique_ptr<XmlElement>> &pending) noexcept;
+
     std::string m_version;
     AttributeList m_attributes; // sorted by name, byte by byte
     std::vector<std::unique_ptr<XmlElement>> m_children;

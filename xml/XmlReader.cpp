@@ -5,6 +5,7 @@
 #include "common/platform/FileDescriptor.h"
 
 #include <cerrno>
+#include <string>
 
 namespace stubsetup {
 namespace {
@@ -36,20 +37,6 @@ void XMLCALL xmlDeclaration(void *userData, const XML_Char *version, const XML_C
     readerOf(userData).onXmlDeclaration(version);
 }
 
-// Exceptions must not unwind through expat's C frames: a failure inside a
-// callback (only running out of memory can happen there) aborts the parse
-// instead, so the pending XML_ParseBuffer reports an error and parseFile
-// answers false. The partial tree stays until the next prepare or reset.
-template <typename Action> void abortParseOnFailure(XML_Parser parser, Action action) noexcept
-{
-    try {
-        action();
-    } catch (...) {
-        if (parser)
-            XML_StopParser(parser, XML_FALSE);
-    }
-}
-
 // In an ISO-8859-1 document expat takes the feminine and masculine ordinals
 // and the micro sign as name characters, in UTF-8 (all the writer produces)
 // it does not: a tree holding such a name could never be read back.
@@ -68,6 +55,15 @@ bool areWritableNames(const char *name, const char **attributes)
         if (!isWritableName(pair[0]))
             return false;
     return isWritableName(name);
+}
+
+// expat expands entities within entities by recursion, so a chain of them
+// could exhaust a small stack. No settings file declares entities.
+void XMLCALL entityDeclaration(void *userData, const XML_Char *, int, const XML_Char *, int,
+                               const XML_Char *, const XML_Char *, const XML_Char *,
+                               const XML_Char *)
+{
+    readerOf(userData).refuseEntityDeclaration();
 }
 
 } // namespace
@@ -91,6 +87,8 @@ void XmlReader::reset()
     m_captureText = false;
     m_pendingText.clear();
     m_document.reset();
+    m_stopErrorNumber = 0;
+    m_failureReason.clear();
 }
 
 bool XmlReader::prepare(const char *encoding, char namespaceSeparator)
@@ -113,6 +111,7 @@ bool XmlReader::prepare(const char *encoding, char namespaceSeparator)
     XML_SetEndElementHandler(m_parser.get(), endElement);
     XML_SetCharacterDataHandler(m_parser.get(), characterData);
     XML_SetXmlDeclHandler(m_parser.get(), xmlDeclaration);
+    XML_SetEntityDeclHandler(m_parser.get(), entityDeclaration);
     return true;
 }
 
@@ -155,11 +154,60 @@ bool XmlReader::feedFile(int file)
             return false;
         last = length < kPieceSize;
         if (XML_ParseBuffer(m_parser.get(), static_cast<int>(length), last) != XML_STATUS_OK) {
-            errno = XML_GetErrorCode(m_parser.get()) == XML_ERROR_NO_MEMORY ? ENOMEM : EBADMSG;
+            errno = parseErrorNumber();
             return false;
         }
     }
     return true;
+}
+
+// A parse stopped by a callback ends in the parser's "aborted" error, which
+// says nothing; the callback kept the reason.
+int XmlReader::parseErrorNumber() const
+{
+    if (m_stopErrorNumber != 0)
+        return m_stopErrorNumber;
+    return XML_GetErrorCode(m_parser.get()) == XML_ERROR_NO_MEMORY ? ENOMEM : EBADMSG;
+}
+
+// The parser may still deliver a callback or two after the stop; the first
+// reason is the one that counts.
+void XmlReader::stopParse(int errorNumber) noexcept
+{
+    if (m_stopErrorNumber != 0)
+        return;
+    m_stopErrorNumber = errorNumber;
+    XML_StopParser(m_parser.get(), XML_FALSE);
+}
+
+// Exceptions must not unwind through expat's C frames: a failure inside a
+// callback (only running out of memory can happen there) stops the parse
+// instead, so the pending XML_ParseBuffer reports an error and parseFile
+// answers false. The partial tree stays until the next prepare or reset.
+template <typename Action> void XmlReader::stopParseOnFailure(Action action) noexcept
+{
+    try {
+        action();
+    } catch (...) {
+        stopParse(ENOMEM);
+    }
+}
+
+void XmlReader::refuseTooDeep() noexcept
+{
+    // Building the text may itself run out of memory; refuse then says ENOMEM.
+    refuse("nested deeper than " + std::to_string(kMaxDepth) + " elements");
+}
+
+void XmlReader::refuseEntityDeclaration() noexcept
+{
+    refuse("declares an entity, which is not accepted");
+}
+
+void XmlReader::refuse(const std::string &reason) noexcept
+{
+    stopParseOnFailure([this, &reason] { m_failureReason = reason; });
+    stopParse(EBADMSG);
 }
 
 // Hands the collected text to the element it belongs to: the top of the
@@ -187,11 +235,15 @@ void XmlReader::onStartElement(const char *name, const char **attributes)
 {
     // The stack holds the document node under the open elements, so its size
     // is the depth of the element that starts here.
-    if (!areWritableNames(name, attributes) || m_elementStack.size() > kMaxDepth) {
-        XML_StopParser(m_parser.get(), XML_FALSE);
+    if (m_elementStack.size() > kMaxDepth) {
+        refuseTooDeep();
         return;
     }
-    abortParseOnFailure(m_parser.get(), [&] {
+    if (!areWritableNames(name, attributes)) {
+        stopParse(EBADMSG);
+        return;
+    }
+    stopParseOnFailure([&] {
         if (m_elementStack.empty())
             return;
         flushText();
@@ -211,7 +263,7 @@ void XmlReader::onEndElement()
     m_captureText = false;
     if (m_elementStack.empty())
         return;
-    abortParseOnFailure(m_parser.get(), [&] { flushText(); });
+    stopParseOnFailure([this] { flushText(); });
     m_elementStack.pop_back();
 }
 
@@ -219,15 +271,14 @@ void XmlReader::onCharacterData(const char *data, int length)
 {
     if (!m_captureText || m_elementStack.empty())
         return;
-    abortParseOnFailure(m_parser.get(),
-                        [&] { m_pendingText.append(data, static_cast<std::size_t>(length)); });
+    stopParseOnFailure([&] { m_pendingText.append(data, static_cast<std::size_t>(length)); });
 }
 
 void XmlReader::onXmlDeclaration(const char *version)
 {
     if (!version || !m_document)
         return;
-    abortParseOnFailure(m_parser.get(), [&] {
+    stopParseOnFailure([&] {
         m_document->setAttribute("version", version);
         m_document->setAttribute("encoding", "UTF-8");
     });

@@ -1,16 +1,17 @@
 #include "xml/XmlWriter.h"
 
 #include <string_view>
+#include <vector>
 
 namespace stubsetup {
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// What an ASCII byte is written as when it cannot stand as itself: its
-// entity, or U+FFFD for a control byte that XML does not allow. Empty when
-// the byte stands as itself.
-constexpr std::string_view replacementFor(unsigned char byte)
+// How the five XML special characters are written.
+enum class Specials { AsEntities, AsThemselves };
+
+constexpr std::string_view entityFor(unsigned char byte)
 {
     switch (byte) {
     case '"':
@@ -23,13 +24,19 @@ constexpr std::string_view replacementFor(unsigned char byte)
         return "&lt;";
     case '>':
         return "&gt;";
-    case '\t':
-    case '\n':
-    case '\r':
-        return {};
     default:
-        return byte < 0x20 ? kReplacementCharacter : std::string_view{};
+        return {};
     }
+}
+
+// What an ASCII byte is written as when it cannot stand as itself: U+FFFD for
+// a control byte that XML does not allow, or a special character's entity.
+// Empty when the byte stands as itself.
+constexpr std::string_view replacementFor(unsigned char byte, Specials specials)
+{
+    if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+        return kReplacementCharacter;
+    return specials == Specials::AsEntities ? entityFor(byte) : std::string_view{};
 }
 
 struct Utf8Sequence {
@@ -77,13 +84,14 @@ Utf8Sequence measureUtf8(std::string_view text, std::size_t pos)
     return {length, !nonCharacter};
 }
 
-// Appends `text` to `out` with the escaping escapeXmlText describes.
-void appendEscaped(std::string &out, std::string_view text)
+// Appends `text` to `out`, bytes that XML cannot carry replaced by U+FFFD
+// and the special characters written as `specials` says.
+void appendEscaped(std::string &out, std::string_view text, Specials specials)
 {
     for (std::size_t pos = 0; pos < text.size();) {
         const auto byte = static_cast<unsigned char>(text[pos]);
         if (byte < 0x80) {
-            const std::string_view replacement = replacementFor(byte);
+            const std::string_view replacement = replacementFor(byte, specials);
             if (replacement.empty())
                 out += text[pos];
             else
@@ -100,22 +108,44 @@ void appendEscaped(std::string &out, std::string_view text)
 // Builds the output a line at a time and hands each line to the stream at its
 // line end, followed by a flush, so that every line reaches the file whole.
 // A failing stream keeps its failure in its state and drops what follows.
+//
+// A tree may be as deep as the reader allows and be written on a host's small
+// stack, so the open elements are kept in a list instead of in recursion.
 class LineWriter {
 public:
     explicit LineWriter(std::ostream &stream) : m_stream(stream) {}
 
-    void write(const XmlElement &element)
+    void write(const XmlElement &top)
     {
-        if (element.isDocument())
-            document(element);
-        else
-            ordinary(element);
+        std::vector<OpenElement> open;
+        open.push_back(start(top));
+        while (!open.empty()) {
+            OpenElement &current = open.back();
+            if (current.next < current.children.size()) {
+                const XmlElement &child = *current.children[current.next++];
+                open.push_back(start(child));
+                continue;
+            }
+            end(current);
+            open.pop_back();
+            // Every child ends with a line end; the top element does not.
+            if (!open.empty())
+                lineEnd();
+        }
     }
 
     // An ordinary element written on its own ends without a line end.
     void finish() { send(); }
 
 private:
+    // An element whose start has been written, with the children still to come.
+    struct OpenElement {
+        bool isDocument;
+        std::string name;
+        XmlElement::ChildList children;
+        std::size_t next = 0;
+    };
+
     void send()
     {
         m_stream.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
@@ -129,23 +159,27 @@ private:
         m_stream.flush();
     }
 
+    // A value is written as stored unless it holds a character that would
+    // end or break it; only then does it get the entities of element text. A
+    // foreign attribute with an apostrophe or a greater-than sign keeps its
+    // bytes through every save.
     void attribute(const XmlElement::Attribute &attribute)
     {
+        const std::string &value = attribute.second;
+        const bool breaksTheValue = value.find_first_of("<&\"") != std::string::npos;
         m_line += attribute.first;
         m_line += "=\"";
-        appendEscaped(m_line, attribute.second);
+        appendEscaped(m_line, value,
+                      breaksTheValue ? Specials::AsEntities : Specials::AsThemselves);
         m_line += '"';
     }
 
-    void children(const XmlElement::ChildList &children)
+    OpenElement start(const XmlElement &element)
     {
-        for (const XmlElement *child : children) {
-            write(*child);
-            lineEnd();
-        }
+        return element.isDocument() ? startDocument(element) : startOrdinary(element);
     }
 
-    void document(const XmlElement &document)
+    OpenElement startDocument(const XmlElement &document)
     {
         m_line += "<?xml version=\"";
         m_line += document.getVersion();
@@ -156,28 +190,33 @@ private:
         }
         m_line += "?>";
         lineEnd();
-        children(document.getChildren());
+        return {true, {}, document.getChildren()};
     }
 
-    void ordinary(const XmlElement &element)
+    OpenElement startOrdinary(const XmlElement &element)
     {
-        const std::string name = element.getName();
+        OpenElement open{false, element.getName(), element.getChildren()};
         m_line += '<';
-        m_line += name;
+        m_line += open.name;
         for (const XmlElement::Attribute &each : element.getAttributes()) {
             m_line += ' ';
             attribute(each);
         }
         m_line += '>';
         const std::string text = element.getText();
-        const XmlElement::ChildList childList = element.getChildren();
         if (!text.empty())
-            appendEscaped(m_line, text);
-        else if (!childList.empty())
+            appendEscaped(m_line, text, Specials::AsEntities);
+        else if (!open.children.empty())
             lineEnd();
-        children(childList);
+        return open;
+    }
+
+    void end(const OpenElement &element)
+    {
+        if (element.isDocument)
+            return;
         m_line += "</";
-        m_line += name;
+        m_line += element.name;
         m_line += '>';
     }
 
@@ -201,7 +240,7 @@ std::string escapeXmlText(const std::string &text)
 {
     std::string escaped;
     escaped.reserve(text.size());
-    appendEscaped(escaped, text);
+    appendEscaped(escaped, text, Specials::AsEntities);
     return escaped;
 }
 

@@ -16,8 +16,9 @@ std::ostream &writeXml(std::ostream &stream, const XmlElement *element);
 // Replaces the five XML special characters by their entities; bytes that XML
 // cannot carry (control bytes other than tab, line feed and carriage return,
 // invalid UTF-8, the non-characters U+FFFE and U+FFFF) become U+FFFD, so that
-// whatever is written reads back. writeXml applies it to element texts and
-// attribute values.
+// whatever is written reads back. writeXml applies it to element texts and to
+// attribute values that hold "<", "&" or a double quote; other attribute
+// values only get the U+FFFD replacement.
 std::string escapeXmlText(const std::string &text);
 
 } // namespace stubsetup

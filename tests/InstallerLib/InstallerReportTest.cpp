@@ -1,5 +1,6 @@
 #include "InstallerLib/InstallerReport.h"
 #include "InstallerLib/Environment.h"
+#include "SmallStack.h"
 #include "TestSupport.h"
 #include "stubsetup/InstallerLib.h"
 
@@ -114,6 +115,28 @@ TEST_F(InstallerReportTest, ReportsAnInstallFolderThatCannotBeMade)
     }
     EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
     EXPECT_EQ(errno, ENOENT);
+}
+
+// A C host may call us on a thread with a small stack. A report nested 998
+// deep, near the reader's limit, is read, updated, written and freed there.
+TEST_F(InstallerReportTest, UpdatesADeeplyNestedReportOnASmallStack)
+{
+    std::string opened;
+    std::string closed;
+    for (int level = 1; level < 997; ++level) {
+        opened += "<e>\n";
+        closed += "</e>\n";
+    }
+    const std::string nested = "<InstallerResult>\n" + opened + "<e></e>\n" + closed;
+    std::filesystem::create_directories(installFolder());
+    test::WriteFile(reportPath(), nested + "</InstallerResult>\n");
+    int stored = 0;
+    ASSERT_TRUE(test::RunOnStack(64 * 1024, [&] { stored = SetInstallerExitInfo(2, "Retry"); }));
+    EXPECT_EQ(stored, 1);
+    EXPECT_EQ(ReadFile(reportPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n" + nested +
+                                          "<ReturnCode>2</ReturnCode>\n"
+                                          "<UserMessage>Retry</UserMessage>\n"
+                                          "</InstallerResult>\n");
 }
 
 TEST_F(InstallerReportTest, MissingValuesReadAsTheirDefaults)

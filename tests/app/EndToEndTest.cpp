@@ -70,9 +70,24 @@ TEST_F(EndToEnd, ReportStoreFailuresEndWithStatusFour)
     WriteFile(ReportPath(), malformed);
     result = Run({"-quiet", "1", "-return", "2"});
     EXPECT_EQ(result.exitStatus, 4);
-    EXPECT_EQ(result.err,
-              "stubsetup: cannot store the installer report: " + ReportPath() + ": Bad message\n");
+    EXPECT_EQ(result.err, "stubsetup: cannot store the installer report: " + ReportPath() +
+                              ": not a well-formed installer report\n");
     EXPECT_EQ(ReadFile(ReportPath()), malformed);
+
+    // The root and 1000 levels below it: one too many.
+    std::string opened;
+    std::string closed;
+    for (int level = 0; level < 1000; ++level) {
+        opened += "<e>";
+        closed += "</e>";
+    }
+    const std::string tooDeep = "<InstallerResult>" + opened + closed + "</InstallerResult>";
+    WriteFile(ReportPath(), tooDeep);
+    result = Run({"-quiet", "1", "-return", "2"});
+    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.err, "stubsetup: cannot store the installer report: " + ReportPath() +
+                              ": nested deeper than 1000 elements\n");
+    EXPECT_EQ(ReadFile(ReportPath()), tooDeep);
 }
 
 TEST_F(EndToEnd, ExistingReportKeepsItsOtherElements)

@@ -1,6 +1,9 @@
 #include "xml/XmlElement.h"
 #include "xml/XmlElementSet.h"
 
+#include "FailingAllocator.h"
+#include "SmallStack.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -117,17 +120,68 @@ TEST(XmlElementTest, RemoveChildDestroysOnlyThatSubtree)
     EXPECT_EQ(parent.getChildren().front(), kept);
 }
 
+// A document whose elements log their destruction: root holds a (with a1,
+// which holds a1x, and a2), b (with b1) and c.
+std::unique_ptr<XmlElement> loggedTree(std::vector<std::string> &log)
+{
+    auto root = std::make_unique<LoggedElement>("root", log);
+    auto a = std::make_unique<LoggedElement>("a", log);
+    auto a1 = std::make_unique<LoggedElement>("a1", log);
+    a1->addChild(std::make_unique<LoggedElement>("a1x", log));
+    a->addChild(std::move(a1));
+    a->addChild(std::make_unique<LoggedElement>("a2", log));
+    auto b = std::make_unique<LoggedElement>("b", log);
+    b->addChild(std::make_unique<LoggedElement>("b1", log));
+    root->addChild(std::move(a));
+    root->addChild(std::move(b));
+    root->addChild(std::make_unique<LoggedElement>("c", log));
+    auto document = std::make_unique<XmlElement>();
+    document->addChild(std::move(root));
+    return document;
+}
+
+// Each element goes before its children, and a subtree before the next sibling.
+const std::vector<std::string> kDestructionOrder{"root", "a", "a1", "a1x", "a2", "b", "b1", "c"};
+
 TEST(XmlElementTest, DestroyingTheDocumentDestroysTheTreeFrontToBack)
 {
     std::vector<std::string> log;
-    {
-        XmlElement document;
-        auto root = std::make_unique<LoggedElement>("root", log);
-        root->addChild(std::make_unique<LoggedElement>("a", log));
-        root->addChild(std::make_unique<LoggedElement>("b", log));
-        document.addChild(std::move(root));
+    loggedTree(log).reset();
+    EXPECT_EQ(log, kDestructionOrder);
+}
+
+// Freeing cannot fail: wherever memory runs out on the way, the whole tree
+// goes, in the same order.
+TEST(XmlElementTest, RunningOutOfMemoryWhileFreeingChangesNothing)
+{
+    std::size_t failures = 0;
+    for (std::size_t failing = 1;; ++failing) {
+        std::vector<std::string> log;
+        log.reserve(kDestructionOrder.size()); // the log itself allocates nothing
+        auto document = loggedTree(log);
+        test::setFailingAllocation(failing);
+        document.reset();
+        const bool reached = test::allocationCount() >= failing;
+        test::setFailingAllocation(0);
+        EXPECT_EQ(log, kDestructionOrder) << failing;
+        if (!reached)
+            break;
+        ++failures;
     }
-    EXPECT_EQ(log, (std::vector<std::string>{"root", "a", "b"}));
+    EXPECT_GT(failures, 0u) << "freeing the tree allocated nothing that could fail";
+}
+
+// The tree has no depth limit of its own, and freeing it must not need a
+// stack that grows with it.
+TEST(XmlElementTest, FreesAVeryDeepTreeOnASmallStack)
+{
+    const bool ran = test::RunOnStack(64 * 1024, [] {
+        auto root = std::make_unique<XmlElement>("e");
+        XmlElement *deepest = root.get();
+        for (int level = 0; level < 100000; ++level)
+            deepest = addNamed(*deepest, "e");
+    });
+    EXPECT_TRUE(ran);
 }
 
 TEST(XmlElementTest, ChildListIsASnapshot)

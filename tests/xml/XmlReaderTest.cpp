@@ -1,11 +1,16 @@
 #include "xml/XmlReader.h"
+#include "xml/XmlWriter.h"
 
+#include "FailingAllocator.h"
 #include "TempFolder.h"
+
+#include "SmallStack.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <sstream>
 
 namespace stubsetup {
 namespace {
@@ -70,7 +75,10 @@ TEST_F(XmlReaderTest, IncompleteOrMalformedDocumentsFail)
 {
     for (const char *content : {" \n\t", "<?xml version=\"1.0\"?>\n", "<a></b>", "<a>&bogus;</a>",
                                 "<a/><b/>", "<?xml version=\"1.0\" encoding=\"no-such\"?><a/>"}) {
+        errno = 0;
         EXPECT_FALSE(parse(content)) << content;
+        EXPECT_EQ(errno, EBADMSG) << content;
+        EXPECT_EQ(m_reader.failureReason(), "") << content;
     }
 }
 
@@ -112,9 +120,37 @@ TEST_F(XmlReaderTest, RefusesElementsNestedDeeperThanTheLimit)
 {
     EXPECT_TRUE(parse(nested(XmlReader::kMaxDepth)));
     EXPECT_EQ(depthOf(m_reader.document()), XmlReader::kMaxDepth);
-    EXPECT_FALSE(parse(nested(XmlReader::kMaxDepth + 1)));
-    EXPECT_EQ(depthOf(m_reader.document()), XmlReader::kMaxDepth);
-    EXPECT_FALSE(parse(nested(1000000)));
+    EXPECT_EQ(m_reader.failureReason(), "");
+    for (const std::size_t depth : {XmlReader::kMaxDepth + 1, std::size_t{1000000}}) {
+        errno = 0;
+        EXPECT_FALSE(parse(nested(depth))) << depth;
+        EXPECT_EQ(errno, EBADMSG) << depth;
+        EXPECT_EQ(m_reader.failureReason(), "nested deeper than 1000 elements") << depth;
+        EXPECT_EQ(depthOf(m_reader.document()), XmlReader::kMaxDepth) << depth;
+    }
+    // A new parse forgets the reason.
+    EXPECT_FALSE(parse("<a>"));
+    EXPECT_EQ(m_reader.failureReason(), "");
+}
+
+// The parser expands an entity inside another by recursion; a long chain
+// would exhaust the small stack of a host's thread before any limit is hit.
+TEST_F(XmlReaderTest, RefusesDeclaredEntitiesWhateverTheirChain)
+{
+    std::string chain = "<!DOCTYPE r [<!ENTITY e0 \"x\">";
+    for (int link = 1; link < 500; ++link)
+        chain += "<!ENTITY e" + std::to_string(link) + " \"&e" + std::to_string(link - 1) + ";\">";
+    chain += "]><r>&e499;</r>";
+    bool parsed = true;
+    int error = 0;
+    ASSERT_TRUE(test::RunOnStack(64 * 1024, [&] {
+        parsed = parse(chain);
+        error = errno;
+    }));
+    EXPECT_FALSE(parsed);
+    EXPECT_EQ(error, EBADMSG);
+    EXPECT_EQ(m_reader.failureReason(), "declares an entity, which is not accepted");
+    EXPECT_TRUE(parse("<!DOCTYPE r><r>&amp;&#233;</r>"));
 }
 
 TEST_F(XmlReaderTest, UnclosedElementFailsAndKeepsWhatWasOpened)
@@ -202,6 +238,58 @@ TEST_F(XmlReaderTest, TreeDoesNotDependOnPieceBoundaries)
         ASSERT_EQ(content.size(), size);
         ASSERT_TRUE(parse(content)) << size;
         EXPECT_EQ(root()->getText(), text) << size;
+    }
+}
+
+std::string written(const XmlElement *element)
+{
+    std::ostringstream stream;
+    writeXml(stream, element);
+    return stream.str();
+}
+
+// Running out of memory at any allocation of a parse is reported as such,
+// never as a malformed document, and leaves a reader that works on. Each run
+// has a fresh reader: a used one keeps the capacity of its buffers.
+TEST_F(XmlReaderTest, ReportsEveryFailedAllocationAsOutOfMemory)
+{
+    const std::string path = m_folder.writeFile(
+        "input.xml", "<?xml version=\"1.0\"?>\n<InstallerResult kind=\"report\" note=\"it's\">\n"
+                     "<ReturnCode>0</ReturnCode>\n<UserMessage lang=\"en\">Tom &amp; Jerry, "
+                     "a text too long for a short-string buffer</UserMessage>\n"
+                     "<Nested><Deeper b=\"2\" a=\"1\">x</Deeper>tail</Nested>\n"
+                     "</InstallerResult>\n");
+    std::string expected;
+    std::size_t allocations = 0;
+    {
+        XmlReader reader;
+        ASSERT_TRUE(reader.prepare(nullptr, '\0'));
+        test::setFailingAllocation(0);
+        const bool parsed = reader.parseFile(path, false);
+        allocations = test::allocationCount();
+        ASSERT_TRUE(parsed);
+        expected = written(reader.document());
+    }
+    ASSERT_GT(allocations, 0u);
+
+    for (std::size_t failing = 1; failing <= allocations; ++failing) {
+        XmlReader reader;
+        ASSERT_TRUE(reader.prepare(nullptr, '\0'));
+        errno = 0;
+        test::setFailingAllocation(failing);
+        const bool parsed = reader.parseFile(path, false);
+        const int error = errno;
+        const bool reached = test::allocationCount() >= failing;
+        test::setFailingAllocation(0);
+        ASSERT_TRUE(reached) << failing;
+        EXPECT_FALSE(parsed) << failing;
+        EXPECT_EQ(error, ENOMEM) << failing;
+        EXPECT_EQ(reader.failureReason(), "") << failing;
+
+        reader.reset();
+        ASSERT_TRUE(reader.prepare(nullptr, '\0'));
+        ASSERT_TRUE(reader.parseFile(path, false)) << failing;
+        EXPECT_EQ(written(reader.document()), expected) << failing;
     }
 }
 

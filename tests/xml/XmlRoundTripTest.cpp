@@ -1,6 +1,7 @@
 #include "xml/XmlReader.h"
 #include "xml/XmlWriter.h"
 
+#include "SmallStack.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -156,7 +157,8 @@ TEST_F(XmlRoundTripTest, ReadingAndWritingAgainGivesTheSameBytes)
                                 "<UserMessage>&lt;&quot;Tom&apos;s &amp; Jerry&quot;&gt;\n"
                                 "\xE2\x82\xAC</UserMessage>\n"
                                 "<Empty></Empty>\n"
-                                "<Mixed a=\"&amp;\" b=\"\">text<Inner>\n<Deep>x</Deep>\n</Inner>\n"
+                                "<Mixed a=\"&amp;\" b=\"\" c=\"it's > that\">text<Inner>\n"
+                                "<Deep>x</Deep>\n</Inner>\n"
                                 "</Mixed>\n"
                                 "</InstallerResult>\n";
     EXPECT_EQ(rewrite(written), written);
@@ -173,6 +175,23 @@ TEST_F(XmlRoundTripTest, ParserNormalisationIsTheOnlyChange)
     document.addChild(std::move(root));
     EXPECT_EQ(rewrite(toXml(&document)),
               "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<r a=\"1 2 3 4\">x\ny\nz</r>\n");
+}
+
+// A host may call us on a thread with a small stack: the deepest document the
+// reader accepts is read, written and freed there all the same.
+TEST_F(XmlRoundTripTest, TheDeepestDocumentTheReaderAcceptsNeedsNoDeepStack)
+{
+    std::string opened;
+    std::string closed;
+    for (std::size_t level = 1; level < XmlReader::kMaxDepth; ++level) {
+        opened += "<e>\n";
+        closed += "</e>\n";
+    }
+    const std::string written =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n" + opened + "<e></e>\n" + closed;
+    std::string rewritten;
+    ASSERT_TRUE(test::RunOnStack(64 * 1024, [&] { rewritten = rewrite(written); }));
+    EXPECT_EQ(rewritten, written);
 }
 
 TEST_F(XmlRoundTripTest, RandomTreesRewriteToTheSameBytes)

@@ -68,11 +68,33 @@ TEST(XmlWriterTest, WritesAnElementAloneWithoutDeclarationOrFinalLineEnd)
     EXPECT_EQ(toXml(element), "<e a=\"1\" b=\"2\">x&lt;y<c>line\nbreak</c>\n<d></d>\n</e>");
 }
 
-TEST(XmlWriterTest, EscapesAttributeValuesLikeText)
+// Only a value that holds a character that would end or break it gets
+// entities, and then all five like element text; every other value keeps its
+// bytes, except those XML cannot carry.
+TEST(XmlWriterTest, EscapesOnlyAttributeValuesThatNeedIt)
 {
-    XmlElement element("e");
-    element.setAttribute("v", "\"a&b'<c>\x01");
-    EXPECT_EQ(toXml(element), "<e v=\"&quot;a&amp;b&apos;&lt;c&gt;" + fffd + "\"></e>");
+    struct Case {
+        std::string value;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"it's", "it's"},
+        {"a > b", "a > b"},
+        {"'>'", "'>'"},
+        {"it's <b>", "it&apos;s &lt;b&gt;"},
+        {"Tom's & Jerry", "Tom&apos;s &amp; Jerry"},
+        {"say \"hi\" >", "say &quot;hi&quot; &gt;"},
+        {"\"a&b'<c>\x01", "&quot;a&amp;b&apos;&lt;c&gt;" + fffd},
+        {"it's\x01\xC3>", "it's" + fffd + fffd + ">"},
+    };
+    for (const Case &c : cases) {
+        XmlElement element("e");
+        element.setAttribute("v", c.value);
+        EXPECT_EQ(toXml(element), "<e v=\"" + c.written + "\"></e>") << c.value;
+    }
+    auto document = makeDocument();
+    document->setAttribute("note", "it's");
+    EXPECT_EQ(toXml(*document), "<?xml version=\"1.0\" encoding=\"UTF-8\" note=\"it's\" ?>\n");
 }
 
 // Names and values of every short length, and past it, are copied whole.
