@@ -6,6 +6,11 @@
  *   STUBSETUP_FAULT_FSYNC=<errno>         fsync() fails with it
  *   STUBSETUP_FAULT_CLOSE=<errno>         close() closes, then reports it
  *   STUBSETUP_FAULT_FSYNC_SIGNAL=<signal> fsync() raises it first
+ * These affect every call:
+ *   STUBSETUP_FAULT_TMPFILE=<errno>       open(), openat() and their 64 forms
+ *                                         fail with it when asked for an
+ *                                         unnamed file (O_TMPFILE), as on a
+ *                                         file system without them
  * STUBSETUP_FAULT_TRACE=<file> appends "fsync <path>" and "rename <to>" lines.
  */
 #define _GNU_SOURCE
@@ -14,6 +19,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -99,4 +105,49 @@ int rename(const char *from, const char *to)
     if (result == 0)
         trace("rename", to);
     return result;
+}
+
+/* O_TMPFILE includes O_DIRECTORY: only the whole of it asks for an unnamed file. */
+static int openUnlessRefused(int folder, const char *path, int flags, mode_t mode)
+{
+    const int error = setting("STUBSETUP_FAULT_TMPFILE");
+    if (error && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = error;
+        return -1;
+    }
+    return NEXT(openat)(folder, path, flags, mode);
+}
+
+/* The mode argument is there only when a file may be created. */
+#define MODE_ARGUMENT(flags)                                                                       \
+    mode_t mode = 0;                                                                               \
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {                                   \
+        va_list arguments;                                                                         \
+        va_start(arguments, flags);                                                                \
+        mode = va_arg(arguments, mode_t);                                                          \
+        va_end(arguments);                                                                         \
+    }
+
+int open(const char *path, int flags, ...)
+{
+    MODE_ARGUMENT(flags)
+    return openUnlessRefused(AT_FDCWD, path, flags, mode);
+}
+
+int open64(const char *path, int flags, ...)
+{
+    MODE_ARGUMENT(flags)
+    return openUnlessRefused(AT_FDCWD, path, flags, mode);
+}
+
+int openat(int folder, const char *path, int flags, ...)
+{
+    MODE_ARGUMENT(flags)
+    return openUnlessRefused(folder, path, flags, mode);
+}
+
+int openat64(int folder, const char *path, int flags, ...)
+{
+    MODE_ARGUMENT(flags)
+    return openUnlessRefused(folder, path, flags, mode);
 }

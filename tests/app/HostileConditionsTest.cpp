@@ -3,6 +3,7 @@
 #include "EndToEndFixture.h"
 
 #include <csignal>
+#include <cstring>
 #include <unistd.h>
 
 namespace stubsetup::test {
@@ -153,13 +154,27 @@ TEST_F(HostileConditions, SignalsNeitherCutTheRunShortNorLeaveDebris)
     EXPECT_EQ(failed.killedBy, 0);
     EXPECT_EQ(failed.exitStatus, 4);
 
+    // Signals that end a process remove the save's temporary file first; a
+    // file system without unnamed files makes the save name one.
     m_environment["ORL_APP_ID"] = "Demo";
     WriteFile(ReportPath(), Report(1, "old"));
-    InjectFaults({{"PATH", ".irpt."}, {"FSYNC_SIGNAL", std::to_string(SIGTERM)}});
-    const ChildResult terminated = Run({"-quiet", "1", "-return", "2"});
-    EXPECT_EQ(terminated.killedBy, SIGTERM);
-    EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
-    EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
+    for (const int signal : {SIGTERM, SIGQUIT, SIGUSR1, SIGALRM, SIGRTMIN + 1}) {
+        SCOPED_TRACE(strsignal(signal));
+        InjectFaults({{"PATH", ".irpt."},
+                      {"FSYNC_SIGNAL", std::to_string(signal)},
+                      {"TMPFILE", std::to_string(EOPNOTSUPP)}});
+        const ChildResult ended = Run({"-quiet", "1", "-return", "2"});
+        EXPECT_EQ(ended.killedBy, signal);
+        EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
+        EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
+    }
+
+    // One ignored from the start stays ignored: the save goes through.
+    m_environment["STUBSETUP_FAULT_FSYNC_SIGNAL"] = std::to_string(SIGUSR1);
+    ChildRun ignoring = Command({"-quiet", "1", "-return", "2"});
+    ignoring.ignoredSignals = {SIGUSR1};
+    EXPECT_EQ(RunChild(ignoring).exitStatus, 0);
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
 }
 
 TEST_F(HostileConditions, AppIdStaysInsideTheReportFolder)
