@@ -12,9 +12,18 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <ostream>
 
 namespace stubsetup {
+
+// One step of the run: the line its failure begins with, and the status the
+// run then ends with.
+struct RunStep {
+    const char *failure;
+    RunResult status;
+};
+
 namespace {
 
 constexpr char kDefaultDisplayName[] = "Corvane Updater Test Installer";
@@ -26,6 +35,25 @@ constexpr char kNoInstallDirectoryMessage[] =
     "Unable to get application installation directory.  Fatal error";
 constexpr char kCustomFileMessage[] = "Unable to install custom file!";
 constexpr char kExitInfoMessage[] = "Unable to set installer exit information!";
+
+constexpr RunStep kReadingOptions{"cannot read the options", RunResult::ExitInfoNotStored};
+constexpr RunStep kFindingInstallDirectory{"cannot find the install directory",
+                                           RunResult::NoInstallDirectory};
+constexpr RunStep kShowingDialog{"cannot open the progress dialog", RunResult::DialogNotConfirmed};
+constexpr RunStep kWritingCustomFile{"cannot write the custom file",
+                                     RunResult::CustomFileNotWritten};
+constexpr RunStep kStoringReport{"cannot store the installer report", RunResult::ExitInfoNotStored};
+
+// Memory running out is what stops a step this way; it has just run out, so
+// nothing here allocates.
+RunResult EndStep(const RunStep &step, const std::exception &error, std::ostream &errors)
+{
+    const bool outOfMemory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
+    errors << kDiagnosticPrefix << step.failure << ": "
+           << (outOfMemory ? "out of memory" : error.what()) << '\n'
+           << std::flush;
+    return step.status;
+}
 
 std::string SystemReason(int error)
 {
@@ -52,6 +80,11 @@ std::string JoinLines(const std::vector<std::string> &lines)
 }
 
 } // namespace
+
+RunResult EndBeforeRun(const std::exception &error, std::ostream &errors)
+{
+    return EndStep(kReadingOptions, error, errors);
+}
 
 struct CInstallerApp::RunOptions {
     std::string displayName = kDefaultDisplayName;
@@ -93,6 +126,16 @@ CInstallerApp::RunOptions CInstallerApp::ReadOptions() const
 
 RunResult CInstallerApp::RunInstallation()
 {
+    m_step = &kReadingOptions;
+    try {
+        return RunSteps();
+    } catch (const std::exception &error) {
+        return EndStep(*m_step, error, m_errors);
+    }
+}
+
+RunResult CInstallerApp::RunSteps()
+{
     InstallerDialogValues dialog;
     const RunOptions options = ReadOptions();
     if (options.dumpEnvironment)
@@ -106,6 +149,7 @@ RunResult CInstallerApp::RunInstallation()
     dialog.m_nSleepSeconds = options.sleepSeconds;
     dialog.m_nReturnCode = returnCode;
 
+    m_step = &kFindingInstallDirectory;
     std::string whyNoInstallDirectory;
     const std::string installDirectory =
         FindInstallDirectory(options.appDir, whyNoInstallDirectory);
@@ -121,9 +165,11 @@ RunResult CInstallerApp::RunInstallation()
     dialog.m_strDisplayName = options.displayName;
     dialog.m_strInstallingFile = extractPath;
 
+    m_step = &kShowingDialog;
     if (!options.quiet && !ConfirmInDialog(dialog))
         return RunResult::DialogNotConfirmed;
 
+    m_step = &kWritingCustomFile;
     if (!extractPath.empty() && !WriteCustomFile(extractPath, options.extractContents)) {
         Diagnose("cannot write the custom file", extractPath + ": " + SystemReason(errno));
         if (!options.quiet)
@@ -131,6 +177,7 @@ RunResult CInstallerApp::RunInstallation()
         return RunResult::CustomFileNotWritten;
     }
 
+    m_step = &kStoringReport;
     if (SetInstallerExitInfo(dialog.m_nReturnCode, dialog.m_strMessage.c_str()) == 0) {
         Diagnose("cannot store the installer report", WhyReportNotStored(errno));
         if (!options.quiet)
@@ -190,10 +237,14 @@ bool CInstallerApp::ConfirmInDialog(InstallerDialogValues &dialog)
 void CInstallerApp::DumpEnvironment()
 {
     // A viewer is only worth starting on a complete file. The dump holds
-    // every secret of the environment, so only its owner may read it.
-    if (platform::ReplaceWithPrivateFile(kEnvironmentFileName,
-                                         JoinLines(platform::EnvironmentEntries())))
-        platform::StartDetached({kViewerProgram, kEnvironmentFileName});
+    // every secret of the environment, so only its owner may read it. The
+    // run does not need it: one that cannot be made is simply not there.
+    try {
+        if (platform::ReplaceWithPrivateFile(kEnvironmentFileName,
+                                             JoinLines(platform::EnvironmentEntries())))
+            platform::StartDetached({kViewerProgram, kEnvironmentFileName});
+    } catch (const std::exception &) {
+    }
 }
 
 bool CInstallerApp::WriteCustomFile(const std::string &path, const std::string &contents)

@@ -4,6 +4,7 @@
 #include "app/InstallerDialogValues.h"
 #include "app/UserInterface.h"
 
+#include <exception>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -20,6 +21,12 @@ enum class RunResult {
     ExitInfoNotStored = 4,
 };
 
+struct RunStep;
+
+// For a failure before the run begins (memory ran out while the command line
+// was taken in): says so on `errors`; answers the status of reading options.
+RunResult EndBeforeRun(const std::exception &error, std::ostream &errors);
+
 // The installer's one pass: options, optional environment dump, install
 // directory, progress dialog unless quiet, custom file, installer report.
 class CInstallerApp {
@@ -29,12 +36,14 @@ public:
     CInstallerApp(const std::vector<std::string> &arguments, UserInterface &userInterface,
                   std::ostream &errors);
 
+    // Throws nothing: a step that cannot go on (memory ran out) ends the run
+    // with its line and status.
     RunResult RunInstallation();
 
     // Writes the process environment to "env.txt" in the current directory
     // (mode 0600, replacing whatever is there, never through a link) and
     // opens it in the desktop's viewer without waiting for it. A dump that
-    // fails is skipped and leaves the old file.
+    // fails, for want of memory too, is skipped and leaves the old file.
     void DumpEnvironment();
 
     // Puts exactly `contents` into the file at `path`, replacing it whole or
@@ -43,6 +52,7 @@ public:
 
 private:
     struct RunOptions;
+    RunResult RunSteps();
     RunOptions ReadOptions() const;
     std::string FindInstallDirectory(const std::string &appDir, std::string &whyMissing) const;
     std::string WhyReportNotStored(int error) const;
@@ -53,6 +63,7 @@ private:
     CInstallerCommandLineInfo m_cmdInfo;
     UserInterface &m_userInterface;
     std::ostream &m_errors;
+    const RunStep *m_step = nullptr; // the one under way
 };
 
 } // namespace stubsetup

@@ -10,10 +10,14 @@ int main(int argc, char **argv)
 {
     std::setlocale(LC_ALL, "");
     stubsetup::platform::PrepareSignalHandling();
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (stubsetup::AnswerInformationRequest(arguments, std::cout))
-        return 0;
-    stubsetup::LazyUserInterface userInterface(std::cerr);
-    stubsetup::CInstallerApp app(arguments, userInterface, std::cerr);
-    return static_cast<int>(app.RunInstallation());
+    try {
+        const std::vector<std::string> arguments(argv + 1, argv + argc);
+        if (stubsetup::AnswerInformationRequest(arguments, std::cout))
+            return 0;
+        stubsetup::LazyUserInterface userInterface(std::cerr);
+        stubsetup::CInstallerApp app(arguments, userInterface, std::cerr);
+        return static_cast<int>(app.RunInstallation());
+    } catch (const std::exception &error) {
+        return static_cast<int>(stubsetup::EndBeforeRun(error, std::cerr));
+    }
 }

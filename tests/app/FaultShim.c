@@ -1,6 +1,7 @@
 /*
- * Preloaded into the program under test to make system calls fail the way a
- * sick disk or a hostile environment would, and to record what was synced.
+ * Preloaded into the program under test to make system calls and allocations
+ * fail the way a sick disk, a full memory or a hostile environment would, and
+ * to record what was synced.
  * Only descriptors whose path contains $STUBSETUP_FAULT_PATH are affected:
  *   STUBSETUP_FAULT_READ=<errno>          read() fails with it
  *   STUBSETUP_FAULT_FSYNC=<errno>         fsync() fails with it
@@ -11,6 +12,9 @@
  *                                         fail with it when asked for an
  *                                         unnamed file (O_TMPFILE), as on a
  *                                         file system without them
+ *   STUBSETUP_FAULT_NEW=<bytes>           operator new and new[] throw
+ *                                         std::bad_alloc for that much or
+ *                                         more, as when memory runs out
  * STUBSETUP_FAULT_TRACE=<file> appends "fsync <path>" and "rename <to>" lines.
  */
 #define _GNU_SOURCE
@@ -150,4 +154,26 @@ int openat64(int folder, const char *path, int flags, ...)
 {
     MODE_ARGUMENT(flags)
     return openUnlessRefused(folder, path, flags, mode);
+}
+
+/* From C, the C++ library's own helper throws std::bad_alloc; this file is
+ * built with unwind tables so that the exception passes through. */
+static void *allocate(const char *operatorNew, size_t size)
+{
+    const char *limit = getenv("STUBSETUP_FAULT_NEW");
+    if (limit && size >= strtoull(limit, NULL, 10))
+        ((void (*)(void))dlsym(RTLD_NEXT, "_ZSt17__throw_bad_allocv"))();
+    return ((void *(*)(size_t))dlsym(RTLD_NEXT, operatorNew))(size);
+}
+
+/* operator new(std::size_t) */
+void *_Znwm(size_t size)
+{
+    return allocate("_Znwm", size);
+}
+
+/* operator new[](std::size_t) */
+void *_Znam(size_t size)
+{
+    return allocate("_Znam", size);
 }

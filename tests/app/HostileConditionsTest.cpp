@@ -177,6 +177,58 @@ TEST_F(HostileConditions, SignalsNeitherCutTheRunShortNorLeaveDebris)
     EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
 }
 
+TEST_F(HostileConditions, RunningOutOfMemoryEndsTheRunWithTheStatusOfItsStep)
+{
+    // The shim refuses allocations as large as `huge`, and only those.
+    const std::string huge(100 * 1024, 'x');
+    InjectFaults({{"NEW", std::to_string(huge.size() / 2)}});
+    UseFakeModule("confirm");
+    m_environment["FAKE_UI_FAILURE"] = "memory";
+    const struct {
+        std::map<std::string, std::string> environment;
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string step;
+    } cases[] = {
+        {{}, {"-quiet", "1", "-message", huge}, 4, "cannot read the options"},
+        {{{"ORL_APP_INSTALL_PATH", "/" + huge}},
+         {"-quiet"},
+         1,
+         "cannot find the install directory"},
+        {{{"FAKE_UI_FAILING", "dialog"}}, {}, 2, "cannot open the progress dialog"},
+        {{{"FAKE_UI_FAILING", "messages"}},
+         {"-extractname", "missing/f.txt"},
+         3,
+         "cannot write the custom file"},
+        {{{"ORL_APP_ID", huge}}, {"-quiet"}, 4, "cannot store the installer report"},
+    };
+    const auto common = m_environment;
+    for (const auto &[environment, arguments, exitStatus, step] : cases) {
+        SCOPED_TRACE(step);
+        m_environment = common;
+        for (const auto &[name, value] : environment)
+            m_environment[name] = value;
+        const ChildResult result = Run(arguments);
+        EXPECT_EQ(result.exitStatus, exitStatus) << result.err;
+        EXPECT_EQ(LastLine(result.err), "stubsetup: " + step + ": out of memory\n");
+        EXPECT_FALSE(fs::exists(ReportPath()));
+    }
+}
+
+TEST_F(HostileConditions, EnvironmentDumpWithoutMemoryIsSkipped)
+{
+    // Each variable fits in memory, all of them in one dump do not.
+    for (const char *name : {"LARGE1", "LARGE2", "LARGE3", "LARGE4", "LARGE5", "LARGE6"})
+        m_environment[name] = std::string(100 * 1024, 'x');
+    InjectFaults({{"NEW", std::to_string(256 * 1024)}});
+    WriteFile(Path("work/env.txt"), "old dump");
+    const ChildResult result = Run({"-quiet", "1", "-env", "1", "-return", "2"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ReadFile(Path("work/env.txt")), "old dump");
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
+}
+
 TEST_F(HostileConditions, AppIdStaysInsideTheReportFolder)
 {
     for (const std::string id : {"../Escape", "/Absolute", "a/./b", ".", "sub/../Demo"}) {
