@@ -1,6 +1,7 @@
 #include "app/CInstallerApp.h"
 
 #include "app/InstallPath.h"
+#include "app/LostDisplayGuard.h"
 #include "app/StandardErrorUserInterface.h"
 #include "app/platform/Process.h"
 
@@ -155,7 +156,7 @@ RunResult CInstallerApp::RunSteps()
         FindInstallDirectory(options.appDir, whyNoInstallDirectory);
     if (installDirectory.empty()) {
         Diagnose("cannot find the install directory", whyNoInstallDirectory);
-        m_userInterface.showMessage(kNoInstallDirectoryMessage, MessageStyle::Plain);
+        ShowMessage(kNoInstallDirectoryMessage, MessageStyle::Plain);
         return RunResult::NoInstallDirectory;
     }
     const std::string extractPath = options.extractPath.empty()
@@ -173,7 +174,7 @@ RunResult CInstallerApp::RunSteps()
     if (!extractPath.empty() && !WriteCustomFile(extractPath, options.extractContents)) {
         Diagnose("cannot write the custom file", extractPath + ": " + SystemReason(errno));
         if (!options.quiet)
-            m_userInterface.showMessage(kCustomFileMessage, MessageStyle::Exclamation);
+            ShowMessage(kCustomFileMessage, MessageStyle::Exclamation);
         return RunResult::CustomFileNotWritten;
     }
 
@@ -181,7 +182,7 @@ RunResult CInstallerApp::RunSteps()
     if (SetInstallerExitInfo(dialog.m_nReturnCode, dialog.m_strMessage.c_str()) == 0) {
         Diagnose("cannot store the installer report", WhyReportNotStored(errno));
         if (!options.quiet)
-            m_userInterface.showMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
+            ShowMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
         return RunResult::ExitInfoNotStored;
     }
     return RunResult::ReportStored;
@@ -224,8 +225,15 @@ void CInstallerApp::Diagnose(const std::string &what, const std::string &why)
     m_errors << kDiagnosticPrefix << what << ": " << why << '\n' << std::flush;
 }
 
+void CInstallerApp::ShowMessage(const std::string &text, MessageStyle style)
+{
+    const LostDisplayGuard guard(m_step->failure, static_cast<int>(m_step->status), m_errors);
+    m_userInterface.showMessage(text, style);
+}
+
 bool CInstallerApp::ConfirmInDialog(InstallerDialogValues &dialog)
 {
+    const LostDisplayGuard guard(m_step->failure, static_cast<int>(m_step->status), m_errors);
     const DialogResult result = m_userInterface.runProgressDialog(dialog);
     if (result.outcome == DialogOutcome::Unavailable)
         Diagnose("cannot open the progress dialog", result.reason);

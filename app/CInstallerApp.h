@@ -58,6 +58,8 @@ private:
     std::string WhyReportNotStored(int error) const;
     // One line on standard error: "stubsetup: <what>: <why>".
     void Diagnose(const std::string &what, const std::string &why);
+    // The user interface, on behalf of the step under way should the display go.
+    void ShowMessage(const std::string &text, MessageStyle style);
     bool ConfirmInDialog(InstallerDialogValues &dialog);
 
     CInstallerCommandLineInfo m_cmdInfo;

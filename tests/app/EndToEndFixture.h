@@ -56,7 +56,7 @@ inline std::string Report(int returnCode, const std::string &message,
 
 inline std::string LastLine(const std::string &text)
 {
-    const std::size_t end = text.size() < 2 ? 0 : text.rfind('\n', text.size() - 2);
+    const std::size_t end = text.size() < 2 ? std::string::npos : text.rfind('\n', text.size() - 2);
     return end == std::string::npos ? text : text.substr(end + 1);
 }
 

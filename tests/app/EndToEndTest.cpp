@@ -228,6 +228,56 @@ TEST_F(EndToEnd, CancelledDialogWritesNothing)
     EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
+TEST_F(EndToEnd, LosingTheDisplayEndsTheRunWithTheStatusOfTheStepOnScreen)
+{
+    fs::create_directories(Path("app/sub"));
+    UseFakeModule("confirm");
+    const struct {
+        const char *failing;
+        const char *failure;
+        std::map<std::string, std::string> environment;
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string step;
+    } cases[] = {
+        {"dialog", "exit", {}, {"-extractname", "sub/f.txt"}, 2, "cannot open the progress dialog"},
+        {"dialog", "quick_exit", {}, {}, 2, "cannot open the progress dialog"},
+        {"messages",
+         "exit",
+         {},
+         {"-extractname", "missing/f.txt"},
+         3,
+         "cannot write the custom file"},
+        {"messages",
+         "quick_exit",
+         {{"ORL_APP_ID", ""}},
+         {},
+         4,
+         "cannot store the installer report"},
+        {"messages",
+         "exit",
+         {{"ORL_APP_INSTALL_PATH", ""}},
+         {"-quiet"},
+         1,
+         "cannot find the install directory"},
+    };
+    const auto common = m_environment;
+    for (const auto &[failing, failure, environment, arguments, exitStatus, step] : cases) {
+        SCOPED_TRACE(step + " " + failure);
+        m_environment = common;
+        m_environment["FAKE_UI_FAILING"] = failing;
+        m_environment["FAKE_UI_FAILURE"] = failure;
+        for (const auto &[name, value] : environment)
+            m_environment[name] = value;
+        const ChildResult result = Run(arguments);
+        EXPECT_EQ(result.exitStatus, exitStatus);
+        EXPECT_EQ(LastLine(result.err),
+                  "stubsetup: " + step + ": lost the connection to the display\n");
+        EXPECT_FALSE(fs::exists(Path("app/sub/f.txt")));
+        EXPECT_FALSE(fs::exists(ReportPath()));
+    }
+}
+
 TEST_F(EndToEnd, QuietRunNeverLoadsQt)
 {
     m_environment["DISPLAY"] = ":97";

@@ -2,7 +2,9 @@
 // asked to show, and answers the progress dialog as FAKE_UI_MODE says. The
 // calls FAKE_UI_FAILING names ("dialog" or "messages") meet what a toolkit
 // may meet midway, as FAKE_UI_FAILURE says: "memory" asks for more than the
-// fault shim lets it have.
+// fault shim lets it have; "exit" and "quick_exit" end the process with
+// status 1 as Qt does when its display goes away (on X11, and on Wayland
+// through the real module).
 #include "app/UserInterface.h"
 
 #include <cstdlib>
@@ -53,8 +55,13 @@ private:
     {
         if (Setting("FAKE_UI_FAILING", "") != call)
             return;
-        if (Setting("FAKE_UI_FAILURE", "") == "memory")
+        const std::string failure = Setting("FAKE_UI_FAILURE", "");
+        if (failure == "memory")
             m_scratch.resize(kAppetite);
+        else if (failure == "exit")
+            std::exit(1);
+        else if (failure == "quick_exit")
+            std::quick_exit(1);
     }
 
     std::string m_caption;
