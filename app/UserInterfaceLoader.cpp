@@ -9,12 +9,6 @@ namespace {
 
 constexpr char kModuleFileName[] = "libstubsetup-gui.so";
 
-std::string DirectoryOf(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 std::string FileNameOf(const std::string &path)
 {
     const std::size_t slash = path.rfind('/');
@@ -37,8 +31,13 @@ std::string ModulePath()
 
 std::string DefaultUserInterfaceModulePath()
 {
-    return DirectoryOf(platform::OwnExecutablePath()) +
-           "/../" STUBSETUP_RELATIVE_LIBDIR "/stubsetup/" + kModuleFileName;
+    // The current folder is anyone's: without the program's own folder
+    // there is no module to load.
+    const std::string program = platform::OwnExecutablePath();
+    if (program.empty() || program[0] != '/')
+        return {};
+    return program.substr(0, program.rfind('/')) + "/../" STUBSETUP_RELATIVE_LIBDIR "/stubsetup/" +
+           kModuleFileName;
 }
 
 std::string ProgramCaption()
@@ -73,6 +72,11 @@ UserInterface &LazyUserInterface::Resolve()
 std::unique_ptr<UserInterface> LazyUserInterface::LoadModuleUserInterface()
 {
     const std::string modulePath = ModulePath();
+    if (modulePath.empty()) {
+        m_fallback.SetReasonForNoDialog(
+            "the user-interface module cannot be found: the program's own file is unknown");
+        return nullptr;
+    }
     m_module = platform::SharedModule::Load(modulePath);
     const auto create = m_module ? reinterpret_cast<CreateUserInterfaceFunction>(
                                        m_module->FindSymbol(kCreateUserInterfaceSymbol))

@@ -34,7 +34,8 @@ private:
     UserInterface *m_resolved = nullptr;
 };
 
-// Where the module lives relative to the program: <bin>/../<libdir>/stubsetup/.
+// Where the module lives relative to the program: <bin>/../<libdir>/stubsetup/;
+// empty when the program's own file cannot be found.
 std::string DefaultUserInterfaceModulePath();
 
 // The program's name for captions: its file name without extension.

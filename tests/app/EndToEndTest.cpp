@@ -197,6 +197,23 @@ TEST_F(EndToEnd, UnusableModuleFallsBackToStandardError)
     EXPECT_EQ(result.out, "");
 }
 
+TEST_F(EndToEnd, ModuleIsNeverLookedForFromTheCurrentFolder)
+{
+    // Where the module would be if the work folder were the program's.
+    const std::string planted =
+        Path(std::string(RELATIVE_LIBDIR) + "/stubsetup/libstubsetup-gui.so");
+    fs::create_directories(fs::path(planted).parent_path());
+    fs::copy_file(FAKE_UI_MODULE, planted);
+    m_environment["DISPLAY"] = ":97";
+    InjectFaults({{"PATH", "/proc/self/exe"}, {"READLINK", std::to_string(EACCES)}});
+    const ChildResult result = Run({});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, ""); // the planted module did not show its dialog
+    EXPECT_EQ(result.err, "stubsetup: cannot open the progress dialog: the user-interface module "
+                          "cannot be found: the program's own file is unknown\n");
+    EXPECT_FALSE(fs::exists(ReportPath()));
+}
+
 TEST_F(EndToEnd, LoadedModuleRunsTheDialogAndShowsMessages)
 {
     UseFakeModule("confirm");

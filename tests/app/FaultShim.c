@@ -7,6 +7,9 @@
  *   STUBSETUP_FAULT_FSYNC=<errno>         fsync() fails with it
  *   STUBSETUP_FAULT_CLOSE=<errno>         close() closes, then reports it
  *   STUBSETUP_FAULT_FSYNC_SIGNAL=<signal> fsync() raises it first
+ *   STUBSETUP_FAULT_READLINK=<errno>      readlink() of such a link fails
+ *                                         with it ("/proc/self/exe": the
+ *                                         program cannot find its own file)
  * These affect every call:
  *   STUBSETUP_FAULT_TMPFILE=<errno>       open(), openat() and their 64 forms
  *                                         fail with it when asked for an
@@ -29,6 +32,8 @@
 #include <string.h>
 #include <unistd.h>
 
+#define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
+
 static int setting(const char *name)
 {
     const char *value = getenv(name);
@@ -39,7 +44,7 @@ static int pathOf(int fd, char *path, size_t size)
 {
     char link[64];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, path, size - 1);
+    const ssize_t length = NEXT(readlink)(link, path, size - 1);
     if (length < 0)
         return 0;
     path[length] = '\0';
@@ -62,8 +67,6 @@ static void trace(const char *what, const char *path)
         fclose(file);
     }
 }
-
-#define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
 
 ssize_t read(int fd, void *buffer, size_t size)
 {
@@ -101,6 +104,17 @@ int close(int fd)
         return -1;
     }
     return result;
+}
+
+ssize_t readlink(const char *link, char *target, size_t size)
+{
+    const char *part = getenv("STUBSETUP_FAULT_PATH");
+    const int error = setting("STUBSETUP_FAULT_READLINK");
+    if (error && part && strstr(link, part)) {
+        errno = error;
+        return -1;
+    }
+    return NEXT(readlink)(link, target, size);
 }
 
 int rename(const char *from, const char *to)
