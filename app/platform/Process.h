@@ -26,4 +26,8 @@ void PrepareSignalHandling();
 // Whether the environment names a display a graphical toolkit could reach.
 bool DisplayAvailable();
 
+// Whether the process runs with privileges its caller does not have: a
+// set-user-ID or set-group-ID program (the system's secure-execution mode).
+bool RunsWithRaisedPrivileges();
+
 } // namespace stubsetup::platform

@@ -25,6 +25,8 @@ namespace fs = std::filesystem;
 inline constexpr char kFatalLine[] =
     "stubsetup: Unable to get application installation directory.  Fatal error\n";
 inline constexpr char kNoDialogLine[] = "stubsetup: cannot open the progress dialog: no display\n";
+inline constexpr char kSetIdRunLine[] = "stubsetup: cannot open the progress dialog: not available "
+                                        "in a set-user-ID or set-group-ID run\n";
 
 inline std::string ReadFile(const std::string &path)
 {

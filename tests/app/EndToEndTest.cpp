@@ -214,6 +214,23 @@ TEST_F(EndToEnd, ModuleIsNeverLookedForFromTheCurrentFolder)
     EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
+// The environment could otherwise name code to run with raised privileges.
+TEST_F(EndToEnd, SetUserIdRunLoadsNoModuleButQuietRunsGoOn)
+{
+    UseFakeModule("confirm");
+    InjectFaults({{"SECURE", "1"}});
+    ChildResult result = Run({"-extractname", "f.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, ""); // the module did not run
+    EXPECT_EQ(result.err, kSetIdRunLine);
+    EXPECT_FALSE(fs::exists(Path("app/f.txt")));
+    EXPECT_FALSE(fs::exists(ReportPath()));
+
+    result = Run({"-quiet", "1", "-return", "2"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
+}
+
 TEST_F(EndToEnd, LoadedModuleRunsTheDialogAndShowsMessages)
 {
     UseFakeModule("confirm");

@@ -18,6 +18,8 @@
  *   STUBSETUP_FAULT_NEW=<bytes>           operator new and new[] throw
  *                                         std::bad_alloc for that much or
  *                                         more, as when memory runs out
+ *   STUBSETUP_FAULT_SECURE=1              getauxval(AT_SECURE) answers 1, as
+ *                                         in a set-user-ID or set-group-ID run
  * STUBSETUP_FAULT_TRACE=<file> appends "fsync <path>" and "rename <to>" lines.
  */
 #define _GNU_SOURCE
@@ -30,6 +32,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 #define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
@@ -190,4 +193,11 @@ void *_Znwm(size_t size)
 void *_Znam(size_t size)
 {
     return allocate("_Znam", size);
+}
+
+unsigned long getauxval(unsigned long type)
+{
+    if (type == AT_SECURE && setting("STUBSETUP_FAULT_SECURE"))
+        return 1;
+    return NEXT(getauxval)(type);
 }

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace stubsetup::test {
@@ -227,6 +228,28 @@ TEST_F(HostileConditions, EnvironmentDumpWithoutMemoryIsSkipped)
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(ReadFile(Path("work/env.txt")), "old dump");
     EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
+}
+
+TEST_F(HostileConditions, SetUserIdCopyOfTheProgramLoadsNoModule)
+{
+    if (!IsRoot())
+        GTEST_SKIP() << "giving a program to another user needs root";
+    struct statvfs mount {};
+    if (::statvfs(m_root.c_str(), &mount) != 0 || (mount.f_flag & ST_NOSUID) != 0)
+        GTEST_SKIP() << m_root << " is on a file system that ignores set-user-ID bits";
+    // Started by root, it runs as nobody: privileges its caller lacks.
+    const std::string program = Path("bin/stubsetup");
+    fs::copy_file(STUBSETUP_PROGRAM, program);
+    ASSERT_EQ(::chown(program.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chmod(program.c_str(), 04755), 0);
+    UseFakeModule("confirm");
+    ChildRun run = Command({});
+    run.command[0] = program;
+    const ChildResult result = RunChild(run);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, ""); // the module did not run
+    EXPECT_EQ(result.err, kSetIdRunLine);
+    EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
 TEST_F(HostileConditions, AppIdStaysInsideTheReportFolder)

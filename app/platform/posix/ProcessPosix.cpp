@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/auxv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,6 +122,11 @@ bool DisplayAvailable()
 {
     return IsSetAndNotEmpty("DISPLAY") || IsSetAndNotEmpty("WAYLAND_DISPLAY") ||
            IsSetAndNotEmpty("QT_QPA_PLATFORM");
+}
+
+bool RunsWithRaisedPrivileges()
+{
+    return getauxval(AT_SECURE) != 0;
 }
 
 } // namespace stubsetup::platform
