@@ -289,7 +289,9 @@ TEST_F(HostileConditions, EnvironmentDumpIsPrivateAndNeverWrittenThroughALink)
     fs::remove(ReportPath());
     fs::permissions(Path("data"), fs::perms::all);
     fs::permissions(InstallFolder(), fs::perms::all);
+    fs::permissions(Path("work"), fs::perms(0555));
     const ChildResult unprivileged = RunAsNobody({"-quiet", "1", "-env"});
+    fs::permissions(Path("work"), fs::perms(0755));
     EXPECT_EQ(unprivileged.exitStatus, 0) << unprivileged.err;
     EXPECT_EQ(ReadFile(dump), "old dump");
 
