@@ -36,8 +36,8 @@ public:
     CInstallerApp(const std::vector<std::string> &arguments, UserInterface &userInterface,
                   std::ostream &errors);
 
-    // Throws nothing: a step that cannot go on (memory ran out) ends the run
-    // with its line and status.
+    // A step that throws (memory ran out) ends the run with its line and
+    // status instead of ending the process.
     RunResult RunInstallation();
 
     // Writes the process environment to "env.txt" in the current directory
