@@ -2,6 +2,7 @@
 
 #include "app/CommandLineWarnings.h"
 #include "app/InstallPath.h"
+#include "app/LostDisplayGuard.h"
 #include "app/StandardErrorUserInterface.h"
 #include "app/platform/Process.h"
 
@@ -11,9 +12,18 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <ostream>
 
 namespace stubsetup {
+
+// One step of the run: the line its failure begins with, and the status the
+// run then ends with.
+struct RunStep {
+    const char *failure;
+    RunResult status;
+};
+
 namespace {
 
 constexpr char kDefaultDisplayName[] = "Corvane Updater Test Installer";
@@ -28,6 +38,24 @@ constexpr char kExitInfoMessage[] = "Unable to set installer exit information!";
 
 constexpr char kNotANumber[] = "not a number";
 constexpr char kNotABoolean[] = "neither 0 nor 1";
+constexpr RunStep kReadingOptions{"cannot read the options", RunResult::ExitInfoNotStored};
+constexpr RunStep kFindingInstallDirectory{"cannot find the install directory",
+                                           RunResult::NoInstallDirectory};
+constexpr RunStep kShowingDialog{"cannot open the progress dialog", RunResult::DialogNotConfirmed};
+constexpr RunStep kWritingCustomFile{"cannot write the custom file",
+                                     RunResult::CustomFileNotWritten};
+constexpr RunStep kStoringReport{"cannot store the installer report", RunResult::ExitInfoNotStored};
+
+// Memory running out is what stops a step this way; it has just run out, so
+// nothing here allocates.
+RunResult EndStep(const RunStep &step, const std::exception &error, std::ostream &errors)
+{
+    const bool outOfMemory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
+    errors << kDiagnosticPrefix << step.failure << ": "
+           << (outOfMemory ? "out of memory" : error.what()) << '\n'
+           << std::flush;
+    return step.status;
+}
 
 // Why the update manager's variable gave no usable value.
 std::string VariableProblem(const char *variable, int error)
@@ -49,6 +77,11 @@ std::string JoinLines(const std::vector<std::string> &lines)
 }
 
 } // namespace
+
+RunResult EndBeforeRun(const std::exception &error, std::ostream &errors)
+{
+    return EndStep(kReadingOptions, error, errors);
+}
 
 struct CInstallerApp::RunOptions {
     std::string displayName = kDefaultDisplayName;
@@ -120,6 +153,16 @@ void CInstallerApp::Warn(const std::string &line) const
 
 RunResult CInstallerApp::RunInstallation()
 {
+    m_step = &kReadingOptions;
+    try {
+        return RunSteps();
+    } catch (const std::exception &error) {
+        return EndStep(*m_step, error, m_errors);
+    }
+}
+
+RunResult CInstallerApp::RunSteps()
+{
     InstallerDialogValues dialog;
     const RunOptions options = ReadOptions();
     if (options.dumpEnvironment)
@@ -131,12 +174,13 @@ RunResult CInstallerApp::RunInstallation()
     dialog.m_nSleepSeconds = options.sleepSeconds;
     dialog.m_nReturnCode = returnCode;
 
+    m_step = &kFindingInstallDirectory;
     std::string whyNoInstallDirectory;
     const std::string installDirectory =
         FindInstallDirectory(options.appDir, whyNoInstallDirectory);
     if (installDirectory.empty()) {
         Diagnose("cannot find the install directory", whyNoInstallDirectory);
-        m_userInterface.showMessage(kNoInstallDirectoryMessage, MessageStyle::Plain);
+        ShowMessage(kNoInstallDirectoryMessage, MessageStyle::Plain);
         return RunResult::NoInstallDirectory;
     }
     const platform::GuardedPath extractPath{installDirectory, options.extractPath};
@@ -144,25 +188,28 @@ RunResult CInstallerApp::RunInstallation()
     dialog.m_strDisplayName = options.displayName;
     dialog.m_strInstallingFile = options.extractPath.empty() ? std::string() : extractPath.text();
 
+    m_step = &kShowingDialog;
     if (!options.quiet && !ConfirmInDialog(dialog))
         return RunResult::DialogNotConfirmed;
 
+    m_step = &kWritingCustomFile;
     if (!options.extractPath.empty()) {
         const Outcome written = WriteCustomFile(extractPath, options.extractContents);
         if (!written.ok()) {
             Diagnose("cannot write the custom file", written.describe());
             if (!options.quiet)
-                m_userInterface.showMessage(kCustomFileMessage, MessageStyle::Exclamation);
+                ShowMessage(kCustomFileMessage, MessageStyle::Exclamation);
             return RunResult::CustomFileNotWritten;
         }
     }
 
+    m_step = &kStoringReport;
     const Outcome stored =
         WriteInstallerExitInfo(dialog.m_nReturnCode, dialog.m_strMessage.c_str());
     if (!stored.ok()) {
         Diagnose("cannot store the installer report", stored.describe());
         if (!options.quiet)
-            m_userInterface.showMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
+            ShowMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
         return RunResult::ExitInfoNotStored;
     }
     return RunResult::ReportStored;
@@ -191,8 +238,15 @@ void CInstallerApp::Diagnose(const std::string &what, const std::string &why)
     m_errors << kDiagnosticPrefix << what << ": " << why << '\n' << std::flush;
 }
 
+void CInstallerApp::ShowMessage(const std::string &text, MessageStyle style)
+{
+    const LostDisplayGuard guard(m_step->failure, static_cast<int>(m_step->status), m_errors);
+    m_userInterface.showMessage(text, style);
+}
+
 bool CInstallerApp::ConfirmInDialog(InstallerDialogValues &dialog)
 {
+    const LostDisplayGuard guard(m_step->failure, static_cast<int>(m_step->status), m_errors);
     const DialogResult result = m_userInterface.runProgressDialog(dialog);
     if (result.outcome == DialogOutcome::Unavailable)
         Diagnose("cannot open the progress dialog", result.reason);
@@ -204,10 +258,14 @@ bool CInstallerApp::ConfirmInDialog(InstallerDialogValues &dialog)
 void CInstallerApp::DumpEnvironment()
 {
     // A viewer is only worth starting on a complete file. The dump holds
-    // every secret of the environment, so only its owner may read it.
-    if (platform::ReplaceWithPrivateFile(kEnvironmentFileName,
-                                         JoinLines(platform::EnvironmentEntries())))
-        platform::StartDetached({kViewerProgram, kEnvironmentFileName});
+    // every secret of the environment, so only its owner may read it. The
+    // run does not need it: one that cannot be made is simply not there.
+    try {
+        if (platform::ReplaceWithPrivateFile(kEnvironmentFileName,
+                                             JoinLines(platform::EnvironmentEntries())))
+            platform::StartDetached({kViewerProgram, kEnvironmentFileName});
+    } catch (const std::exception &) {
+    }
 }
 
 Outcome CInstallerApp::WriteCustomFile(const platform::GuardedPath &path,

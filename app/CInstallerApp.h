@@ -7,6 +7,7 @@
 #include "InstallerLib/platform/GuardedPath.h"
 #include "common/Outcome.h"
 
+#include <exception>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -24,6 +25,12 @@ enum class RunResult {
     OutputNotWritten = 5, // --help or --version could not be written
 };
 
+struct RunStep;
+
+// For a failure before the run begins (memory ran out while the command line
+// was taken in): says so on `errors`; answers the status of reading options.
+RunResult EndBeforeRun(const std::exception &error, std::ostream &errors);
+
 // The installer's one pass: options, optional environment dump, install
 // directory, progress dialog unless quiet, custom file, installer report.
 class CInstallerApp {
@@ -33,12 +40,14 @@ public:
     CInstallerApp(const std::vector<std::string> &arguments, UserInterface &userInterface,
                   std::ostream &errors);
 
+    // A step that throws (memory ran out) ends the run with its line and
+    // status instead of ending the process.
     RunResult RunInstallation();
 
     // Writes the process environment to "env.txt" in the current directory
     // (mode 0600, replacing whatever is there, never through a link) and
     // opens it in the desktop's viewer without waiting for it. A dump that
-    // fails is skipped and leaves the old file.
+    // fails, for want of memory too, is skipped and leaves the old file.
     void DumpEnvironment();
 
     // Puts exactly `contents` into the file at `path` (the install directory
@@ -48,6 +57,7 @@ public:
 
 private:
     struct RunOptions;
+    RunResult RunSteps();
     RunOptions ReadOptions() const;
     std::int32_t ReadReturnCode() const;
     // A line on standard error when an option's text did not convert
@@ -58,11 +68,14 @@ private:
     std::string FindInstallDirectory(const std::string &appDir, std::string &whyMissing) const;
     // One line on standard error: "stubsetup: <what>: <why>".
     void Diagnose(const std::string &what, const std::string &why);
+    // The user interface, on behalf of the step under way should the display go.
+    void ShowMessage(const std::string &text, MessageStyle style);
     bool ConfirmInDialog(InstallerDialogValues &dialog);
 
     CInstallerCommandLineInfo m_cmdInfo;
     UserInterface &m_userInterface;
     std::ostream &m_errors;
+    const RunStep *m_step = nullptr; // the one under way
 };
 
 } // namespace stubsetup

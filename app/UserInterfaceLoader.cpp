@@ -3,17 +3,12 @@
 #include "app/platform/Process.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace stubsetup {
 namespace {
 
 constexpr char kModuleFileName[] = "libstubsetup-gui.so";
-
-std::string DirectoryOf(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
 
 std::string FileNameOf(const std::string &path)
 {
@@ -37,8 +32,13 @@ std::string ModulePath()
 
 std::string DefaultUserInterfaceModulePath()
 {
-    return DirectoryOf(platform::OwnExecutablePath()) +
-           "/../" STUBSETUP_RELATIVE_LIBDIR "/stubsetup/" + kModuleFileName;
+    // The current folder is anyone's: without the program's own folder
+    // there is no module to load.
+    const std::string program = platform::OwnExecutablePath();
+    if (program.empty() || program[0] != '/')
+        return {};
+    return program.substr(0, program.rfind('/')) + "/../" STUBSETUP_RELATIVE_LIBDIR "/stubsetup/" +
+           kModuleFileName;
 }
 
 std::string ProgramCaption()
@@ -63,8 +63,7 @@ DialogResult LazyUserInterface::runProgressDialog(InstallerDialogValues &values)
 UserInterface &LazyUserInterface::Resolve()
 {
     if (m_resolved == nullptr) {
-        if (platform::DisplayAvailable())
-            m_loaded = LoadModuleUserInterface();
+        m_loaded = LoadModuleUserInterface();
         m_resolved = m_loaded ? m_loaded.get() : &m_fallback;
     }
     return *m_resolved;
@@ -72,19 +71,31 @@ UserInterface &LazyUserInterface::Resolve()
 
 std::unique_ptr<UserInterface> LazyUserInterface::LoadModuleUserInterface()
 {
+    // The environment names the module and the toolkit's plug-ins: none of
+    // that may run with privileges the caller does not have.
+    if (platform::RunsWithRaisedPrivileges())
+        return Decline("not available in a set-user-ID or set-group-ID run");
+    if (!platform::DisplayAvailable())
+        return nullptr;
     const std::string modulePath = ModulePath();
+    if (modulePath.empty())
+        return Decline(
+            "the user-interface module cannot be found: the program's own file is unknown");
     m_module = platform::SharedModule::Load(modulePath);
     const auto create = m_module ? reinterpret_cast<CreateUserInterfaceFunction>(
                                        m_module->FindSymbol(kCreateUserInterfaceSymbol))
                                  : nullptr;
-    if (create == nullptr) {
-        m_fallback.SetReasonForNoDialog("the user-interface module " + modulePath +
-                                        " cannot be loaded");
-        return nullptr;
-    }
+    if (create == nullptr)
+        return Decline("the user-interface module " + modulePath + " cannot be loaded");
     // The module answers null when the display cannot be reached. The caption
     // is looked up only now: quiet runs never need it.
     return std::unique_ptr<UserInterface>(create(ProgramCaption().c_str()));
+}
+
+std::unique_ptr<UserInterface> LazyUserInterface::Decline(std::string reason)
+{
+    m_fallback.SetReasonForNoDialog(std::move(reason));
+    return nullptr;
 }
 
 } // namespace stubsetup

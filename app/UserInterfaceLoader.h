@@ -14,9 +14,9 @@ namespace stubsetup {
 inline constexpr char kUserInterfaceModuleVariable[] = "STUBSETUP_GUI_MODULE";
 
 // Stands in for the graphical user interface and loads it on first use only,
-// so that runs that show nothing never load a toolkit. Without a display, or
-// when the module cannot be loaded or declines, everything goes to standard
-// error instead.
+// so that runs that show nothing never load a toolkit. Without a display, in
+// a set-user-ID or set-group-ID run, or when the module cannot be found or
+// loaded or declines, everything goes to standard error instead.
 class LazyUserInterface : public UserInterface {
 public:
     explicit LazyUserInterface(std::ostream &errors);
@@ -27,6 +27,8 @@ public:
 private:
     UserInterface &Resolve();
     std::unique_ptr<UserInterface> LoadModuleUserInterface();
+    // No module: standard error, and `reason` for the dialog that cannot be shown.
+    std::unique_ptr<UserInterface> Decline(std::string reason);
 
     StandardErrorUserInterface m_fallback;
     std::unique_ptr<platform::SharedModule> m_module; // outlives m_loaded
@@ -34,7 +36,8 @@ private:
     UserInterface *m_resolved = nullptr;
 };
 
-// Where the module lives relative to the program: <bin>/../<libdir>/stubsetup/.
+// Where the module lives relative to the program: <bin>/../<libdir>/stubsetup/;
+// empty when the program's own file cannot be found.
 std::string DefaultUserInterfaceModulePath();
 
 // The program's name for captions: its file name without extension.

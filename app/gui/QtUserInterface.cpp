@@ -9,11 +9,32 @@
 
 #include <QApplication>
 
+#include <cstdlib>
+#include <mutex>
 #include <utility>
 
 namespace stubsetup {
 
 namespace {
+
+QtMessageHandler g_nextMessageHandler = nullptr;
+
+// Qt's Wayland platform ends the process with _exit(1) right after this
+// warning when the compositor goes away, which skips every exit handler.
+// quick_exit runs the program's own, which names the step that lost its
+// window (on X11 Qt calls exit, which reaches it anyway).
+void endOnLostWaylandConnection(QtMsgType type, const QMessageLogContext &context,
+                                const QString &message)
+{
+    g_nextMessageHandler(type, context, message);
+    if (type != QtWarningMsg || !message.startsWith(QLatin1String("The Wayland connection ")))
+        return;
+    // Every thread that meets the broken connection says so; the first ends
+    // the process, the others wait for it.
+    static std::mutex ending;
+    ending.lock();
+    std::quick_exit(EXIT_FAILURE);
+}
 
 MessageBox::Style toBoxStyle(MessageStyle style)
 {
@@ -38,6 +59,8 @@ QtUserInterface::QtUserInterface(std::unique_ptr<ApplicationScope> application,
 {
     MessageBox::setProgramCaption(m_strCaption);
     QApplication::setWindowIcon(ProgramIcon());
+    if (g_nextMessageHandler == nullptr)
+        g_nextMessageHandler = qInstallMessageHandler(endOnLostWaylandConnection);
 }
 
 void QtUserInterface::showMessage(const std::string &text, MessageStyle style)

@@ -17,12 +17,17 @@ void StartDetached(const std::vector<std::string> &command);
 std::string OwnExecutablePath();
 
 // Ignores SIGPIPE and SIGXFSZ, so that a closed pipe or a file-size limit
-// fails the write in question instead of killing the run midway; SIGTERM,
-// SIGHUP and SIGINT (unless ignored already) still end the process as
-// usual, but first remove the temporary file of a save in progress.
+// fails the write in question instead of killing the run midway. Every
+// signal that ends a process without a fault (TerminatingSignals(); unless
+// ignored already) still ends it as usual, but first removes the temporary
+// file of a save in progress. Fault signals keep their default action.
 void PrepareSignalHandling();
 
 // Whether the environment names a display a graphical toolkit could reach.
 bool DisplayAvailable();
+
+// Whether the process runs with privileges its caller does not have: a
+// set-user-ID or set-group-ID program (the system's secure-execution mode).
+bool RunsWithRaisedPrivileges();
 
 } // namespace stubsetup::platform

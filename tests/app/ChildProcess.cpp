@@ -36,6 +36,11 @@ std::vector<char *> PointersTo(const std::vector<std::string> &words)
     // The program meets the signal dispositions a shell would give it.
     for (const int signal : {SIGPIPE, SIGXFSZ})
         std::signal(signal, SIG_DFL);
+    for (const int signal : run.ignoredSignals)
+        std::signal(signal, SIG_IGN);
+    // A program ended by SIGQUIT leaves no core file in the test's folders.
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
     if (!run.workingDirectory.empty() && chdir(run.workingDirectory.c_str()) != 0)
         _exit(126);
     if (run.fileCreationMask >= 0)

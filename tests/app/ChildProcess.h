@@ -8,12 +8,13 @@ namespace stubsetup::test {
 struct ChildRun {
     std::vector<std::string> command; // program path first
     std::vector<std::string> environment;
-    std::string workingDirectory;     // empty: the test's own
-    long fileSizeLimit = -1;          // bytes; the program must cope with SIGXFSZ itself
-    bool asNobody = false;            // root drops to uid and gid 65534 first
-    bool closedStandardError = false; // a pipe nobody reads: writes raise SIGPIPE
-    int fileCreationMask = -1;        // the umask, when not -1
-    bool fullStandardOutput = false;  // /dev/full: every write fails with ENOSPC
+    std::string workingDirectory;      // empty: the test's own
+    long fileSizeLimit = -1;           // bytes; the program must cope with SIGXFSZ itself
+    bool asNobody = false;             // root drops to uid and gid 65534 first
+    bool closedStandardError = false;  // a pipe nobody reads: writes raise SIGPIPE
+    std::vector<int> ignoredSignals{}; // ignored from the start, as nohup does
+    int fileCreationMask = -1;         // the umask, when not -1
+    bool fullStandardOutput = false;   // /dev/full: every write fails with ENOSPC
 };
 
 struct ChildResult {

@@ -25,6 +25,8 @@ namespace fs = std::filesystem;
 inline constexpr char kFatalLine[] =
     "stubsetup: Unable to get application installation directory.  Fatal error\n";
 inline constexpr char kNoDialogLine[] = "stubsetup: cannot open the progress dialog: no display\n";
+inline constexpr char kSetIdRunLine[] = "stubsetup: cannot open the progress dialog: not available "
+                                        "in a set-user-ID or set-group-ID run\n";
 
 inline std::string ReadFile(const std::string &path)
 {
@@ -56,7 +58,7 @@ inline std::string Report(int returnCode, const std::string &message,
 
 inline std::string LastLine(const std::string &text)
 {
-    const std::size_t end = text.size() < 2 ? 0 : text.rfind('\n', text.size() - 2);
+    const std::size_t end = text.size() < 2 ? std::string::npos : text.rfind('\n', text.size() - 2);
     return end == std::string::npos ? text : text.substr(end + 1);
 }
 

@@ -238,6 +238,40 @@ TEST_F(EndToEnd, UnusableModuleFallsBackToStandardError)
     EXPECT_EQ(result.out, "");
 }
 
+TEST_F(EndToEnd, ModuleIsNeverLookedForFromTheCurrentFolder)
+{
+    // Where the module would be if the work folder were the program's.
+    const std::string planted =
+        Path(std::string(RELATIVE_LIBDIR) + "/stubsetup/libstubsetup-gui.so");
+    fs::create_directories(fs::path(planted).parent_path());
+    fs::copy_file(FAKE_UI_MODULE, planted);
+    m_environment["DISPLAY"] = ":97";
+    InjectFaults({{"PATH", "/proc/self/exe"}, {"READLINK", std::to_string(EACCES)}});
+    const ChildResult result = Run({});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, ""); // the planted module did not show its dialog
+    EXPECT_EQ(result.err, "stubsetup: cannot open the progress dialog: the user-interface module "
+                          "cannot be found: the program's own file is unknown\n");
+    EXPECT_FALSE(fs::exists(ReportPath()));
+}
+
+// The environment could otherwise name code to run with raised privileges.
+TEST_F(EndToEnd, SetUserIdRunLoadsNoModuleButQuietRunsGoOn)
+{
+    UseFakeModule("confirm");
+    InjectFaults({{"SECURE", "1"}});
+    ChildResult result = Run({"-extractname", "f.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, ""); // the module did not run
+    EXPECT_EQ(result.err, kSetIdRunLine);
+    EXPECT_FALSE(fs::exists(Path("app/f.txt")));
+    EXPECT_FALSE(fs::exists(ReportPath()));
+
+    result = Run({"-quiet", "1", "-return", "2"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
+}
+
 TEST_F(EndToEnd, LoadedModuleRunsTheDialogAndShowsMessages)
 {
     UseFakeModule("confirm");
@@ -267,6 +301,56 @@ TEST_F(EndToEnd, CancelledDialogWritesNothing)
                           "without OK\n");
     EXPECT_FALSE(fs::exists(Path("app/f.txt")));
     EXPECT_FALSE(fs::exists(ReportPath()));
+}
+
+TEST_F(EndToEnd, LosingTheDisplayEndsTheRunWithTheStatusOfTheStepOnScreen)
+{
+    fs::create_directories(Path("app/sub"));
+    UseFakeModule("confirm");
+    const struct {
+        const char *failing;
+        const char *failure;
+        std::map<std::string, std::string> environment;
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string step;
+    } cases[] = {
+        {"dialog", "exit", {}, {"-extractname", "sub/f.txt"}, 2, "cannot open the progress dialog"},
+        {"dialog", "quick_exit", {}, {}, 2, "cannot open the progress dialog"},
+        {"messages",
+         "exit",
+         {},
+         {"-extractname", "missing/f.txt"},
+         3,
+         "cannot write the custom file"},
+        {"messages",
+         "quick_exit",
+         {{"ORL_APP_ID", ""}},
+         {},
+         4,
+         "cannot store the installer report"},
+        {"messages",
+         "exit",
+         {{"ORL_APP_INSTALL_PATH", ""}},
+         {"-quiet"},
+         1,
+         "cannot find the install directory"},
+    };
+    const auto common = m_environment;
+    for (const auto &[failing, failure, environment, arguments, exitStatus, step] : cases) {
+        SCOPED_TRACE(step + " " + failure);
+        m_environment = common;
+        m_environment["FAKE_UI_FAILING"] = failing;
+        m_environment["FAKE_UI_FAILURE"] = failure;
+        for (const auto &[name, value] : environment)
+            m_environment[name] = value;
+        const ChildResult result = Run(arguments);
+        EXPECT_EQ(result.exitStatus, exitStatus);
+        EXPECT_EQ(LastLine(result.err),
+                  "stubsetup: " + step + ": lost the connection to the display\n");
+        EXPECT_FALSE(fs::exists(Path("app/sub/f.txt")));
+        EXPECT_FALSE(fs::exists(ReportPath()));
+    }
 }
 
 TEST_F(EndToEnd, QuietRunNeverLoadsQt)

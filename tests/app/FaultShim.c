@@ -1,6 +1,7 @@
 /*
- * Preloaded into the program under test to make system calls fail the way a
- * sick disk or a hostile environment would, and to record what was synced.
+ * Preloaded into the program under test to make system calls and allocations
+ * fail the way a sick disk, a full memory or a hostile environment would, and
+ * to record what was synced.
  * Only descriptors whose path contains $STUBSETUP_FAULT_PATH are affected:
  *   STUBSETUP_FAULT_READ=<errno>          read() fails with it
  *   STUBSETUP_FAULT_FSYNC=<errno>         fsync() fails with it
@@ -11,8 +12,19 @@
  *                                         then waits until the FIFO <base>.release
  *                                         is opened for writing
  *   STUBSETUP_FAULT_CONTENDED=<file>      flock() finding the lock taken creates <file>
- *   STUBSETUP_FAULT_TMPFILE=<errno>       opening an unnamed file (O_TMPFILE) fails
- *                                         with it, wherever it is
+ *   STUBSETUP_FAULT_READLINK=<errno>      readlink() of such a link fails
+ *                                         with it ("/proc/self/exe": the
+ *                                         program cannot find its own file)
+ * These affect every call:
+ *   STUBSETUP_FAULT_TMPFILE=<errno>       open(), openat() and their 64 forms
+ *                                         fail with it when asked for an
+ *                                         unnamed file (O_TMPFILE), as on a
+ *                                         file system without them
+ *   STUBSETUP_FAULT_NEW=<bytes>           operator new and new[] throw
+ *                                         std::bad_alloc for that much or
+ *                                         more, as when memory runs out
+ *   STUBSETUP_FAULT_SECURE=1              getauxval(AT_SECURE) answers 1, as
+ *                                         in a set-user-ID or set-group-ID run
  * STUBSETUP_FAULT_TRACE=<file> appends "fsync <path>" and "rename <to>" lines.
  * A file being saved has no name until it is complete: its path is then
  * "<folder>/#<inode> (deleted)", so "Install/#" picks the report's.
@@ -28,7 +40,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/auxv.h>
 #include <unistd.h>
+
+#define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
 
 static int setting(const char *name)
 {
@@ -40,7 +55,7 @@ static int pathOf(int fd, char *path, size_t size)
 {
     char link[64];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, path, size - 1);
+    const ssize_t length = NEXT(readlink)(link, path, size - 1);
     if (length < 0)
         return 0;
     path[length] = '\0';
@@ -63,8 +78,6 @@ static void trace(const char *what, const char *path)
         fclose(file);
     }
 }
-
-#define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
 
 ssize_t read(int fd, void *buffer, size_t size)
 {
@@ -123,25 +136,6 @@ int flock(int fd, int operation)
     return result;
 }
 
-static int refusedUnnamed(int flags)
-{
-    const int error = setting("STUBSETUP_FAULT_TMPFILE");
-    if (error && (flags & O_TMPFILE) == O_TMPFILE) {
-        errno = error;
-        return 1;
-    }
-    return 0;
-}
-
-int openat(int folder, const char *path, int flags, ...)
-{
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(arguments, mode_t) : 0;
-    va_end(arguments);
-    return refusedUnnamed(flags) ? -1 : NEXT(openat)(folder, path, flags, mode);
-}
-
 int fsync(int fd)
 {
     char path[PATH_MAX];
@@ -182,10 +176,95 @@ int renameat(int fromFolder, const char *from, int toFolder, const char *to)
     return result;
 }
 
+ssize_t readlink(const char *link, char *target, size_t size)
+{
+    const char *part = getenv("STUBSETUP_FAULT_PATH");
+    const int error = setting("STUBSETUP_FAULT_READLINK");
+    if (error && part && strstr(link, part)) {
+        errno = error;
+        return -1;
+    }
+    return NEXT(readlink)(link, target, size);
+}
+
 int rename(const char *from, const char *to)
 {
     const int result = NEXT(rename)(from, to);
     if (result == 0)
         trace("rename", to);
     return result;
+}
+
+/* O_TMPFILE includes O_DIRECTORY: only the whole of it asks for an unnamed file. */
+static int openUnlessRefused(int folder, const char *path, int flags, mode_t mode)
+{
+    const int error = setting("STUBSETUP_FAULT_TMPFILE");
+    if (error && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = error;
+        return -1;
+    }
+    return NEXT(openat)(folder, path, flags, mode);
+}
+
+/* The mode argument is there only when a file may be created. */
+#define MODE_ARGUMENT(flags)                                                                       \
+    mode_t mode = 0;                                                                               \
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {                                   \
+        va_list arguments;                                                                         \
+        va_start(arguments, flags);                                                                \
+        mode = va_arg(arguments, mode_t);                                                          \
+        va_end(arguments);                                                                         \
+    }
+
+int open(const char *path, int flags, ...)
+{
+    MODE_ARGUMENT(flags)
+    return openUnlessRefused(AT_FDCWD, path, flags, mode);
+}
+
+int open64(const char *path, int flags, ...)
+{
+    MODE_ARGUMENT(flags)
+    return openUnlessRefused(AT_FDCWD, path, flags, mode);
+}
+
+int openat(int folder, const char *path, int flags, ...)
+{
+    MODE_ARGUMENT(flags)
+    return openUnlessRefused(folder, path, flags, mode);
+}
+
+int openat64(int folder, const char *path, int flags, ...)
+{
+    MODE_ARGUMENT(flags)
+    return openUnlessRefused(folder, path, flags, mode);
+}
+
+/* From C, the C++ library's own helper throws std::bad_alloc; this file is
+ * built with unwind tables so that the exception passes through. */
+static void *allocate(const char *operatorNew, size_t size)
+{
+    const char *limit = getenv("STUBSETUP_FAULT_NEW");
+    if (limit && size >= strtoull(limit, NULL, 10))
+        ((void (*)(void))dlsym(RTLD_NEXT, "_ZSt17__throw_bad_allocv"))();
+    return ((void *(*)(size_t))dlsym(RTLD_NEXT, operatorNew))(size);
+}
+
+/* operator new(std::size_t) */
+void *_Znwm(size_t size)
+{
+    return allocate("_Znwm", size);
+}
+
+/* operator new[](std::size_t) */
+void *_Znam(size_t size)
+{
+    return allocate("_Znam", size);
+}
+
+unsigned long getauxval(unsigned long type)
+{
+    if (type == AT_SECURE && setting("STUBSETUP_FAULT_SECURE"))
+        return 1;
+    return NEXT(getauxval)(type);
 }

@@ -3,8 +3,10 @@
 #include "EndToEndFixture.h"
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace stubsetup::test {
@@ -180,17 +182,107 @@ TEST_F(HostileConditions, SignalsNeitherCutTheRunShortNorLeaveDebris)
     EXPECT_EQ(failed.killedBy, 0);
     EXPECT_EQ(failed.exitStatus, 4);
 
+    // Signals that end a process remove the save's temporary file first; a
+    // file system without unnamed files makes the save name one.
     m_environment["ORL_APP_ID"] = "Demo";
     WriteFile(ReportPath(), Report(1, "old"));
-    // A kill leaves no handler a chance: the new report must have no name yet.
-    for (const int signal : {SIGTERM, SIGKILL}) {
-        SCOPED_TRACE(signal);
-        InjectFaults({{"PATH", kNewReport}, {"FSYNC_SIGNAL", std::to_string(signal)}});
+    for (const int signal : {SIGTERM, SIGQUIT, SIGUSR1, SIGALRM, SIGRTMIN + 1}) {
+        SCOPED_TRACE(strsignal(signal));
+        InjectFaults({{"PATH", ".irpt."},
+                      {"FSYNC_SIGNAL", std::to_string(signal)},
+                      {"TMPFILE", std::to_string(EOPNOTSUPP)}});
         const ChildResult ended = Run({"-quiet", "1", "-return", "2"});
         EXPECT_EQ(ended.killedBy, signal);
         EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
         EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
     }
+    // A kill leaves no handler a chance: the new report must have no name yet.
+    m_environment.erase("STUBSETUP_FAULT_TMPFILE");
+    InjectFaults({{"PATH", kNewReport}, {"FSYNC_SIGNAL", std::to_string(SIGKILL)}});
+    EXPECT_EQ(Run({"-quiet", "1", "-return", "2"}).killedBy, SIGKILL);
+    EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
+    EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
+
+    // One ignored from the start stays ignored: the save goes through.
+    m_environment["STUBSETUP_FAULT_FSYNC_SIGNAL"] = std::to_string(SIGUSR1);
+    ChildRun ignoring = Command({"-quiet", "1", "-return", "2"});
+    ignoring.ignoredSignals = {SIGUSR1};
+    EXPECT_EQ(RunChild(ignoring).exitStatus, 0);
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
+}
+
+TEST_F(HostileConditions, RunningOutOfMemoryEndsTheRunWithTheStatusOfItsStep)
+{
+    // The shim refuses allocations as large as `huge`, and only those.
+    const std::string huge(100 * 1024, 'x');
+    InjectFaults({{"NEW", std::to_string(huge.size() / 2)}});
+    UseFakeModule("confirm");
+    m_environment["FAKE_UI_FAILURE"] = "memory";
+    const struct {
+        std::map<std::string, std::string> environment;
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string step;
+    } cases[] = {
+        {{}, {"-quiet", "1", "-message", huge}, 4, "cannot read the options"},
+        {{{"ORL_APP_INSTALL_PATH", "/" + huge}},
+         {"-quiet"},
+         1,
+         "cannot find the install directory"},
+        {{{"FAKE_UI_FAILING", "dialog"}}, {}, 2, "cannot open the progress dialog"},
+        {{{"FAKE_UI_FAILING", "messages"}},
+         {"-extractname", "missing/f.txt"},
+         3,
+         "cannot write the custom file"},
+        {{{"ORL_APP_ID", huge}}, {"-quiet"}, 4, "cannot store the installer report"},
+    };
+    const auto common = m_environment;
+    for (const auto &[environment, arguments, exitStatus, step] : cases) {
+        SCOPED_TRACE(step);
+        m_environment = common;
+        for (const auto &[name, value] : environment)
+            m_environment[name] = value;
+        const ChildResult result = Run(arguments);
+        EXPECT_EQ(result.exitStatus, exitStatus) << result.err;
+        EXPECT_EQ(LastLine(result.err), "stubsetup: " + step + ": out of memory\n");
+        EXPECT_FALSE(fs::exists(ReportPath()));
+    }
+}
+
+TEST_F(HostileConditions, EnvironmentDumpWithoutMemoryIsSkipped)
+{
+    // Each variable fits in memory, all of them in one dump do not.
+    for (const char *name : {"LARGE1", "LARGE2", "LARGE3", "LARGE4", "LARGE5", "LARGE6"})
+        m_environment[name] = std::string(100 * 1024, 'x');
+    InjectFaults({{"NEW", std::to_string(256 * 1024)}});
+    WriteFile(Path("work/env.txt"), "old dump");
+    const ChildResult result = Run({"-quiet", "1", "-env", "1", "-return", "2"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ReadFile(Path("work/env.txt")), "old dump");
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
+}
+
+TEST_F(HostileConditions, SetUserIdCopyOfTheProgramLoadsNoModule)
+{
+    if (!IsRoot())
+        GTEST_SKIP() << "giving a program to another user needs root";
+    struct statvfs mount {};
+    if (::statvfs(m_root.c_str(), &mount) != 0 || (mount.f_flag & ST_NOSUID) != 0)
+        GTEST_SKIP() << m_root << " is on a file system that ignores set-user-ID bits";
+    // Started by root, it runs as nobody: privileges its caller lacks.
+    const std::string program = Path("bin/stubsetup");
+    fs::copy_file(STUBSETUP_PROGRAM, program);
+    ASSERT_EQ(::chown(program.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chmod(program.c_str(), 04755), 0);
+    UseFakeModule("confirm");
+    ChildRun run = Command({});
+    run.command[0] = program;
+    const ChildResult result = RunChild(run);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, ""); // the module did not run
+    EXPECT_EQ(result.err, kSetIdRunLine);
+    EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
 TEST_F(HostileConditions, AppIdStaysInsideTheReportFolder)
@@ -230,7 +322,9 @@ TEST_F(HostileConditions, EnvironmentDumpIsPrivateAndNeverWrittenThroughALink)
     fs::remove(ReportPath());
     fs::permissions(Path("data"), fs::perms::all);
     fs::permissions(InstallFolder(), fs::perms::all);
+    fs::permissions(Path("work"), fs::perms(0555));
     const ChildResult unprivileged = RunAsNobody({"-quiet", "1", "-env"});
+    fs::permissions(Path("work"), fs::perms(0755));
     EXPECT_EQ(unprivileged.exitStatus, 0) << unprivileged.err;
     EXPECT_EQ(ReadFile(dump), "old dump");
 

@@ -1,12 +1,14 @@
 #include "app/platform/Process.h"
 
 #include "InstallerLib/platform/FileSystem.h"
+#include "common/platform/Signals.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/auxv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,7 +35,6 @@ void WaitForChild(pid_t child)
 }
 
 constexpr int kWriteSignals[] = {SIGPIPE, SIGXFSZ};
-constexpr int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 // The handler runs once (SA_RESETHAND): raising the signal again then ends
 // the process with the signal's own status.
@@ -110,7 +111,7 @@ void PrepareSignalHandling()
     action.sa_handler = RemoveDebrisAndEnd;
     action.sa_flags = SA_RESETHAND | SA_NODEFER;
     sigemptyset(&action.sa_mask);
-    for (const int signal : kEndingSignals) {
+    for (const int signal : TerminatingSignals()) {
         struct sigaction previous {};
         if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
             sigaction(signal, &action, nullptr);
@@ -121,6 +122,11 @@ bool DisplayAvailable()
 {
     return IsSetAndNotEmpty("DISPLAY") || IsSetAndNotEmpty("WAYLAND_DISPLAY") ||
            IsSetAndNotEmpty("QT_QPA_PLATFORM");
+}
+
+bool RunsWithRaisedPrivileges()
+{
+    return getauxval(AT_SECURE) != 0;
 }
 
 } // namespace stubsetup::platform

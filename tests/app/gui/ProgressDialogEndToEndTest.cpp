@@ -53,18 +53,22 @@ public:
                 !fs::exists("/tmp/.X" + std::to_string(number) + "-lock"))
                 Start(program, number);
     }
-    ~VirtualXServer()
-    {
-        if (m_pid <= 0)
-            return;
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
+    ~VirtualXServer() { Stop(); }
     VirtualXServer(const VirtualXServer &) = delete;
     VirtualXServer &operator=(const VirtualXServer &) = delete;
 
     // ":N" once the server takes connections; empty when it never did.
     const std::string &Display() const { return m_display; }
+
+    // Ends the server and every connection to it.
+    void Stop()
+    {
+        if (m_pid <= 0)
+            return;
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
 
 private:
     static std::string SocketPath(int number)
@@ -80,8 +84,10 @@ private:
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, STDOUT_FILENO);
             dup2(null, STDERR_FILENO);
-            execl(program.c_str(), program.c_str(), display.c_str(), "-nolisten", "tcp", "-screen",
-                  "0", "1024x768x24", static_cast<char *>(nullptr));
+            // -noreset: the server keeps its state when a short-lived client
+            // such as xdotool leaves.
+            execl(program.c_str(), program.c_str(), display.c_str(), "-noreset", "-nolisten", "tcp",
+                  "-screen", "0", "1024x768x24", static_cast<char *>(nullptr));
             _exit(127);
         }
         if (WaitForSocket(number))
@@ -104,6 +110,30 @@ private:
 
     pid_t m_pid = -1;
     std::string m_display;
+};
+
+// The program run on a thread of its own, so that the test can act on its
+// window meanwhile.
+class BackgroundRun {
+public:
+    explicit BackgroundRun(ChildRun run) : m_thread([this, run] { m_result = RunChild(run); }) {}
+    ~BackgroundRun()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    BackgroundRun(const BackgroundRun &) = delete;
+    BackgroundRun &operator=(const BackgroundRun &) = delete;
+
+    ChildResult Finish()
+    {
+        m_thread.join();
+        return m_result;
+    }
+
+private:
+    ChildResult m_result;
+    std::thread m_thread;
 };
 
 class ProgressDialogEndToEnd : public ::testing::Test {
@@ -129,6 +159,39 @@ protected:
                                       "XDG_RUNTIME_DIR=" + Path("runtime"), "PATH=/usr/bin:/bin",
                                       "ORL_APP_ID=Demo", "ORL_APP_INSTALL_PATH=" + Path("app"),
                                       display});
+    }
+
+    // The Xvfb server and the tools that drive it; empty when one is missing.
+    struct XTools {
+        std::string xvfb = FindProgram("Xvfb");
+        std::string xdotool = FindProgram("xdotool");
+        std::string timeout = FindProgram("timeout");
+        bool complete() const { return !xvfb.empty() && !xdotool.empty() && !timeout.empty(); }
+    };
+
+    // Without -sleep the dialog waits for the tester; the time limit only
+    // bounds a run that never sees its tester.
+    ChildRun WaitingDialog(const XTools &tools, const std::vector<std::string> &environment,
+                           const std::string &message) const
+    {
+        return {{tools.timeout, kWaitLimitSeconds, STUBSETUP_PROGRAM, "-component", "x", "-return",
+                 "2", "-message", message},
+                environment,
+                m_root,
+                -1};
+    }
+
+    // The id of the program's visible window once it is mapped; empty when
+    // none appeared in time.
+    static std::string FindWindow(const XTools &tools, const std::vector<std::string> &environment)
+    {
+        const ChildResult search =
+            RunChild({{tools.timeout, kWaitLimitSeconds, tools.xdotool, "search", "--sync",
+                       "--onlyvisible", "--name", "^stubsetup$"},
+                      environment,
+                      {},
+                      -1});
+        return search.out.substr(0, search.out.find('\n'));
     }
 
     std::string m_root;
@@ -188,42 +251,51 @@ TEST_F(ProgressDialogEndToEnd, APlatformThatStartsWithoutAScreenShowsNothingAndE
 
 TEST_F(ProgressDialogEndToEnd, OkPressedOnARealXServerWritesTheReport)
 {
-    const std::string xvfb = FindProgram("Xvfb");
-    const std::string xdotool = FindProgram("xdotool");
-    const std::string timeout = FindProgram("timeout");
-    if (xvfb.empty() || xdotool.empty() || timeout.empty())
+    const XTools tools;
+    if (!tools.complete())
         GTEST_SKIP() << "needs Xvfb, xdotool and timeout in PATH (scripts/setup installs them)";
-    const VirtualXServer server(xvfb);
+    const VirtualXServer server(tools.xvfb);
     ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
     const std::vector<std::string> environment = Environment("DISPLAY=" + server.Display());
 
-    // Without -sleep the dialog waits for the tester; the time limit only
-    // bounds a run that never sees its OK.
-    ChildResult program;
-    std::thread run([&] {
-        program = RunChild({{timeout, kWaitLimitSeconds, STUBSETUP_PROGRAM, "-component", "x",
-                             "-return", "2", "-message", "Pressed"},
-                            environment,
-                            m_root,
-                            -1});
-    });
-    const ChildResult search = RunChild({{timeout, kWaitLimitSeconds, xdotool, "search", "--sync",
-                                          "--onlyvisible", "--name", "^stubsetup$"},
-                                         environment,
-                                         {},
-                                         -1});
-    const std::string window = search.out.substr(0, search.out.find('\n'));
+    BackgroundRun run(WaitingDialog(tools, environment, "Pressed"));
+    const std::string window = FindWindow(tools, environment);
     if (!window.empty())
-        RunChild({{timeout, kWaitLimitSeconds, xdotool, "windowfocus", "--sync", window, "key",
-                   "Return"},
+        RunChild({{tools.timeout, kWaitLimitSeconds, tools.xdotool, "windowfocus", "--sync", window,
+                   "key", "Return"},
                   environment,
                   {},
                   -1});
-    run.join();
+    const ChildResult program = run.Finish();
 
-    ASSERT_FALSE(window.empty()) << "no stubsetup window: " << search.err;
+    ASSERT_FALSE(window.empty()) << "no stubsetup window";
     EXPECT_EQ(program.exitStatus, 0) << program.err;
     EXPECT_EQ(ReadFile(ReportPath()), Report(2, "Pressed"));
+}
+
+// Qt ends the process by itself when its X server goes away; the run still
+// ends as a dialog that could not be shown.
+TEST_F(ProgressDialogEndToEnd, XServerGoneWhileTheDialogWaitsEndsWithStatus2)
+{
+    const XTools tools;
+    if (!tools.complete())
+        GTEST_SKIP() << "needs Xvfb, xdotool and timeout in PATH (scripts/setup installs them)";
+    VirtualXServer server(tools.xvfb);
+    ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+    const std::vector<std::string> environment = Environment("DISPLAY=" + server.Display());
+
+    BackgroundRun run(WaitingDialog(tools, environment, "Never"));
+    const std::string window = FindWindow(tools, environment);
+    server.Stop();
+    const ChildResult program = run.Finish();
+
+    ASSERT_FALSE(window.empty()) << "no stubsetup window";
+    EXPECT_EQ(program.exitStatus, 2) << program.err;
+    EXPECT_NE(program.err.find("stubsetup: cannot open the progress dialog: lost the connection "
+                               "to the display\n"),
+              std::string::npos)
+        << program.err;
+    EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
 } // namespace
