@@ -179,8 +179,7 @@ RunResult CInstallerApp::RunSteps()
     const std::string installDirectory =
         FindInstallDirectory(options.appDir, whyNoInstallDirectory);
     if (installDirectory.empty()) {
-        Diagnose("cannot find the install directory", whyNoInstallDirectory);
-        ShowMessage(kNoInstallDirectoryMessage, MessageStyle::Plain);
+        ShowMessage(kNoInstallDirectoryMessage, MessageStyle::Plain, whyNoInstallDirectory);
         return RunResult::NoInstallDirectory;
     }
     const platform::GuardedPath extractPath{installDirectory, options.extractPath};
@@ -238,10 +237,11 @@ void CInstallerApp::Diagnose(const std::string &what, const std::string &why)
     m_errors << kDiagnosticPrefix << what << ": " << why << '\n' << std::flush;
 }
 
-void CInstallerApp::ShowMessage(const std::string &text, MessageStyle style)
+void CInstallerApp::ShowMessage(const std::string &text, MessageStyle style,
+                                const std::string &reason)
 {
     const LostDisplayGuard guard(m_step->failure, static_cast<int>(m_step->status), m_errors);
-    m_userInterface.showMessage(text, style);
+    m_userInterface.showMessage(text, style, reason);
 }
 
 bool CInstallerApp::ConfirmInDialog(InstallerDialogValues &dialog)

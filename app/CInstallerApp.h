@@ -69,7 +69,8 @@ private:
     // One line on standard error: "stubsetup: <what>: <why>".
     void Diagnose(const std::string &what, const std::string &why);
     // The user interface, on behalf of the step under way should the display go.
-    void ShowMessage(const std::string &text, MessageStyle style);
+    void ShowMessage(const std::string &text, MessageStyle style,
+                     const std::string &reason = std::string());
     bool ConfirmInDialog(InstallerDialogValues &dialog);
 
     CInstallerCommandLineInfo m_cmdInfo;

@@ -18,7 +18,9 @@ public:
     // unless a display was there and the user interface itself is missing.
     void SetReasonForNoDialog(std::string reason) { m_strReasonForNoDialog = std::move(reason); }
 
-    void showMessage(const std::string &text, MessageStyle style) override;
+    // One line: the message, then its reason when there is one.
+    void showMessage(const std::string &text, MessageStyle style,
+                     const std::string &reason) override;
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
 
 private:

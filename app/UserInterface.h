@@ -31,7 +31,10 @@ struct DialogResult {
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
-    virtual void showMessage(const std::string &text, MessageStyle style) = 0;
+    // Shows `text`, the program's fixed message; `reason`, possibly empty,
+    // says why in words for standard error.
+    virtual void showMessage(const std::string &text, MessageStyle style,
+                             const std::string &reason) = 0;
     // Runs the progress dialog modally on `values`; Ok hands the edited
     // return code and message back in `values`.
     virtual DialogResult runProgressDialog(InstallerDialogValues &values) = 0;

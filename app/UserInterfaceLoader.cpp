@@ -50,9 +50,13 @@ std::string ProgramCaption()
 LazyUserInterface::LazyUserInterface(std::ostream &errors) : m_fallback(errors)
 {}
 
-void LazyUserInterface::showMessage(const std::string &text, MessageStyle style)
+void LazyUserInterface::showMessage(const std::string &text, MessageStyle style,
+                                    const std::string &reason)
 {
-    Resolve().showMessage(text, style);
+    UserInterface &resolved = Resolve();
+    if (&resolved != &m_fallback && !reason.empty())
+        m_fallback.showMessage(text, style, reason);
+    resolved.showMessage(text, style, reason);
 }
 
 DialogResult LazyUserInterface::runProgressDialog(InstallerDialogValues &values)

@@ -21,7 +21,10 @@ class LazyUserInterface : public UserInterface {
 public:
     explicit LazyUserInterface(std::ostream &errors);
 
-    void showMessage(const std::string &text, MessageStyle style) override;
+    // A message shown in a window has its reason on standard error too, so
+    // that every run says why it failed in one line there.
+    void showMessage(const std::string &text, MessageStyle style,
+                     const std::string &reason) override;
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
 
 private:

@@ -63,7 +63,8 @@ QtUserInterface::QtUserInterface(std::unique_ptr<ApplicationScope> application,
         g_nextMessageHandler = qInstallMessageHandler(endOnLostWaylandConnection);
 }
 
-void QtUserInterface::showMessage(const std::string &text, MessageStyle style)
+void QtUserInterface::showMessage(const std::string &text, MessageStyle style,
+                                  const std::string & /*reason*/)
 {
     MessageBox::show(toQString(text), m_strCaption, toBoxStyle(style));
 }

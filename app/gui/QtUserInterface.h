@@ -17,7 +17,9 @@ class QtUserInterface final : public UserInterface {
 public:
     QtUserInterface(std::unique_ptr<ApplicationScope> application, const std::string &caption);
 
-    void showMessage(const std::string &text, MessageStyle style) override;
+    // The reason goes to standard error, not into the box.
+    void showMessage(const std::string &text, MessageStyle style,
+                     const std::string &reason) override;
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
 
     // The usage window, modal; the progress dialog's "&Usage" button and its

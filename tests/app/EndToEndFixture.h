@@ -22,8 +22,12 @@ namespace stubsetup::test {
 
 namespace fs = std::filesystem;
 
-inline constexpr char kFatalLine[] =
-    "stubsetup: Unable to get application installation directory.  Fatal error\n";
+// The message of a run without an install directory, with its reason.
+inline std::string FatalLine(const std::string &why)
+{
+    return "stubsetup: Unable to get application installation directory.  Fatal error: " + why +
+           "\n";
+}
 inline constexpr char kNoDialogLine[] = "stubsetup: cannot open the progress dialog: no display\n";
 inline constexpr char kSetIdRunLine[] = "stubsetup: cannot open the progress dialog: not available "
                                         "in a set-user-ID or set-group-ID run\n";

@@ -42,9 +42,8 @@ TEST_F(EndToEnd, InstallDirectoryMustBeKnownAndFitTheBuffer)
     const auto expectFatalEnd = [this](const std::string &why) {
         const ChildResult result = Run({"-quiet", "1", "-appdir", ""});
         EXPECT_EQ(result.exitStatus, 1);
-        // The message is shown even when quiet, after the reason.
-        EXPECT_EQ(result.err,
-                  "stubsetup: cannot find the install directory: " + why + "\n" + kFatalLine);
+        // The message is shown even when quiet, in one line with its reason.
+        EXPECT_EQ(result.err, FatalLine(why));
         EXPECT_FALSE(fs::exists(ReportPath()));
     };
     m_environment.erase("ORL_APP_INSTALL_PATH");
@@ -230,11 +229,11 @@ TEST_F(EndToEnd, UnusableModuleFallsBackToStandardError)
 
     m_environment.erase("ORL_APP_INSTALL_PATH");
     m_environment["STUBSETUP_GUI_MODULE"] = "libc.so.6"; // loads, but has no factory
-    EXPECT_EQ(LastLine(Run({"-quiet", "1"}).err), kFatalLine);
+    EXPECT_EQ(LastLine(Run({"-quiet", "1"}).err), FatalLine("ORL_APP_INSTALL_PATH is not set"));
 
     UseFakeModule("decline");
     result = Run({"-quiet", "1"});
-    EXPECT_EQ(LastLine(result.err), kFatalLine);
+    EXPECT_EQ(LastLine(result.err), FatalLine("ORL_APP_INSTALL_PATH is not set"));
     EXPECT_EQ(result.out, "");
 }
 

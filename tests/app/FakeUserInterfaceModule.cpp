@@ -30,7 +30,8 @@ class FakeUserInterface : public stubsetup::UserInterface {
 public:
     explicit FakeUserInterface(const char *caption) : m_caption(caption) {}
 
-    void showMessage(const std::string &text, stubsetup::MessageStyle style) override
+    void showMessage(const std::string &text, stubsetup::MessageStyle style,
+                     const std::string & /*reason*/) override
     {
         FailIfAsked("messages");
         std::cout << m_caption << " [" << static_cast<int>(style) << "]: " << text << std::endl;

@@ -287,7 +287,7 @@ TEST_F(InstallerDialogTest, MessageBoxesShowTheLocalesText)
     QtUserInterface ui(ensureApplication(), "Gr\xFC\xDF"
                                             "e");
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    ui.showMessage("caf\xE9", MessageStyle::Plain);
+    ui.showMessage("caf\xE9", MessageStyle::Plain, "");
     ASSERT_TRUE(MessageBox::lastShown().has_value());
     EXPECT_EQ(MessageBox::lastShown()->caption, QString::fromUtf8("Grüße"));
     EXPECT_EQ(MessageBox::lastShown()->text, QString::fromUtf8("café"));

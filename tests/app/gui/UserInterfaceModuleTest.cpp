@@ -41,7 +41,7 @@ TEST(UserInterfaceModuleTest, ShowsMessagesUnderTheProgramsCaption)
     for (const auto &[text, style] : messages) {
         test::ShownBoxAnswerer answerer;
         answerer.arm();
-        ui->showMessage(text, style);
+        ui->showMessage(text, style, "");
         ASSERT_TRUE(answerer.shown().has_value()) << text;
         EXPECT_EQ(answerer.shown()->text, QString::fromUtf8(text));
         EXPECT_EQ(answerer.shown()->caption, "stubsetup");
