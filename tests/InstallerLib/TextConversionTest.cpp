@@ -21,6 +21,14 @@ TEST(AnsiToUtf8, ConvertsWindows1252)
     EXPECT_EQ(AnsiToUtf8("a\0\xE9z"s, "CP1252"), "a\0\xC3\xA9z"s);
 }
 
+// Converters work in pieces; none of them may be the end of the text.
+TEST(AnsiToUtf8, ConvertsTextsLongerThanAnyPieceWhole)
+{
+    const std::string latin1 = std::string(5000, 'x') + "\xE9";
+    EXPECT_EQ(AnsiToUtf8(latin1, "CP1252"), std::string(5000, 'x') + "\xC3\xA9");
+    EXPECT_EQ(Utf8ToAnsi(std::string(5000, 'x') + "\xC3\xA9", "CP1252"), latin1);
+}
+
 TEST(AnsiToUtf8, ReplacesUndefinedBytesAndKeepsTheRest)
 {
     EXPECT_EQ(AnsiToUtf8("a\x81z", "CP1252"), "a"s + kReplacement + "z");

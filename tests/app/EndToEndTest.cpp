@@ -111,6 +111,10 @@ TEST_F(EndToEnd, CustomFileIsWrittenBelowTheInstallDirectory)
                   .exitStatus,
               0);
     EXPECT_EQ(ReadFile(Path("other/f.txt")), "payload");
+
+    // Given empty, the contents are the default ones too.
+    EXPECT_EQ(Run({"-quiet", "1", "-extractname", "e.txt", "-extractcontents", ""}).exitStatus, 0);
+    EXPECT_EQ(ReadFile(Path("app/e.txt")), "Corvane Updater 4.0!");
 }
 
 TEST_F(EndToEnd, CustomFileFailuresWriteNoReport)
@@ -148,7 +152,15 @@ TEST_F(EndToEnd, EnvironmentDumpIsWrittenAndOpened)
     ASSERT_EQ(chmod(Path("bin/xdg-open").c_str(), 0755), 0);
     m_environment.erase("ORL_APP_INSTALL_PATH");
 
+    // A dump that fails (a folder has the file's name) starts no viewer.
+    fs::create_directory(Path("work/env.txt"));
+    InjectFaults({{"TRACE", Path("trace")}});
+    EXPECT_EQ(Run({"-quiet", "1", "-env"}).exitStatus, 1);
+    EXPECT_EQ(ReadFile(Path("trace")).find("fork"), std::string::npos);
+    fs::remove(Path("work/env.txt"));
+
     EXPECT_EQ(Run({"-quiet", "1", "-env"}).exitStatus, 1); // dumped before the fatal end
+    EXPECT_NE(ReadFile(Path("trace")).find("fork"), std::string::npos);
     std::string expected;
     for (const std::string &entry : Environment())
         expected += (expected.empty() ? "" : "\n") + entry;
@@ -397,6 +409,12 @@ TEST_F(EndToEnd, FullDiskLeavesThePreviousReportWhole)
         EXPECT_EQ(result.exitStatus, exitStatus);
         EXPECT_EQ(ReadFile(ReportPath()), report);
         EXPECT_EQ(FolderEntries(installFolder), std::set<std::string>{"Demo.irpt"});
+        // The limit's own reason, not a vague one, where the limit leaves
+        // room for it: standard error is a file here too.
+        if (exitStatus != 0 && limit > 200) {
+            EXPECT_EQ(result.err, "stubsetup: cannot store the installer report: " + ReportPath() +
+                                      ": File too large\n");
+        }
     }
 }
 

@@ -25,13 +25,13 @@
  *                                         more, as when memory runs out
  *   STUBSETUP_FAULT_SECURE=1              getauxval(AT_SECURE) answers 1, as
  *                                         in a set-user-ID or set-group-ID run
- * STUBSETUP_FAULT_TRACE=<file> appends "fsync <path>" and "rename <to>" lines.
+ * STUBSETUP_FAULT_TRACE=<file> appends "fsync <path>", "rename <to>" and "fork"
+ * lines.
  * A file being saved has no name until it is complete: its path is then
  * "<folder>/#<inode> (deleted)", so "Install/#" picks the report's.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
-#include <sys/file.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -41,6 +41,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/auxv.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
@@ -185,6 +186,12 @@ ssize_t readlink(const char *link, char *target, size_t size)
         return -1;
     }
     return NEXT(readlink)(link, target, size);
+}
+
+pid_t fork(void)
+{
+    trace("fork", "");
+    return NEXT(fork)();
 }
 
 int rename(const char *from, const char *to)

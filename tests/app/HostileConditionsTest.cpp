@@ -73,7 +73,11 @@ TEST_F(HostileConditions, ExistingReportThatCannotBeReadIsNeverReplaced)
 {
     const std::string before = Report(1, "old", "<Extra>kept</Extra>\n");
     WriteFile(ReportPath(), before);
-    fs::permissions(ReportPath(), fs::perms::none);
+    // Writable but not readable by the run: replacing it would lose <Extra>.
+    if (IsRoot()) {
+        ASSERT_EQ(::chown(ReportPath().c_str(), kNobody, kNobody), 0);
+    }
+    fs::permissions(ReportPath(), fs::perms(0200));
     ChildResult result = RunAsNobody({"-quiet", "1", "-return", "2"});
     EXPECT_EQ(result.exitStatus, 4);
     EXPECT_EQ(result.err, ReportError("Permission denied"));
