@@ -8,7 +8,7 @@ namespace stubsetup {
 
 QIcon ProgramIcon()
 {
-    return LoadIconResource(QString::fromLatin1(kProgramIconResource));
+    return loadIconResource(QString::fromLatin1(kProgramIconResource));
 }
 
 } // namespace stubsetup
