@@ -121,7 +121,7 @@ LnkFile openShortcut(const Liblnk &api, const QString &path)
 
 } // namespace
 
-std::optional<ShortcutLinks> ReadShortcut(const QString &path)
+std::optional<ShortcutLinks> readShortcut(const QString &path)
 {
     const Liblnk *api = liblnk();
     if (api == nullptr)
