@@ -6,7 +6,7 @@
 
 namespace stubsetup {
 
-QIcon ProgramIcon()
+QIcon programIcon()
 {
     return loadIconResource(QString::fromLatin1(kProgramIconResource));
 }

@@ -34,15 +34,15 @@ MessageBox::Style toBoxStyle(MessageStyle style)
 // Texts arrive as the locale's narrow bytes.
 QtUserInterface::QtUserInterface(std::unique_ptr<ApplicationScope> application,
                                  const std::string &caption)
-    : m_application(std::move(application)), m_strCaption(toQString(caption))
+    : m_application(std::move(application)), m_caption(toQString(caption))
 {
-    MessageBox::setProgramCaption(m_strCaption);
-    QApplication::setWindowIcon(ProgramIcon());
+    MessageBox::setProgramCaption(m_caption);
+    QApplication::setWindowIcon(programIcon());
 }
 
 void QtUserInterface::showMessage(const std::string &text, MessageStyle style)
 {
-    MessageBox::show(toQString(text), m_strCaption, toBoxStyle(style));
+    MessageBox::show(toQString(text), m_caption, toBoxStyle(style));
 }
 
 DialogResult QtUserInterface::runProgressDialog(InstallerDialogValues &values)
