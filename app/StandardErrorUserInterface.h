@@ -16,14 +16,14 @@ public:
 
     // What the progress dialog's failure names as the reason: "no display"
     // unless a display was there and the user interface itself is missing.
-    void SetReasonForNoDialog(std::string reason) { m_strReasonForNoDialog = std::move(reason); }
+    void setReasonForNoDialog(std::string reason) { m_reasonForNoDialog = std::move(reason); }
 
     void showMessage(const std::string &text, MessageStyle style) override;
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
 
 private:
     std::ostream &m_errors;
-    std::string m_strReasonForNoDialog = "no display";
+    std::string m_reasonForNoDialog = "no display";
 };
 
 // The prefix of every line the program writes to standard error.

@@ -52,25 +52,25 @@ LazyUserInterface::LazyUserInterface(std::ostream &errors) : m_fallback(errors)
 
 void LazyUserInterface::showMessage(const std::string &text, MessageStyle style)
 {
-    Resolve().showMessage(text, style);
+    resolve().showMessage(text, style);
 }
 
 DialogResult LazyUserInterface::runProgressDialog(InstallerDialogValues &values)
 {
-    return Resolve().runProgressDialog(values);
+    return resolve().runProgressDialog(values);
 }
 
-UserInterface &LazyUserInterface::Resolve()
+UserInterface &LazyUserInterface::resolve()
 {
     if (m_resolved == nullptr) {
         if (platform::DisplayAvailable())
-            m_loaded = LoadModuleUserInterface();
+            m_loaded = loadModuleUserInterface();
         m_resolved = m_loaded ? m_loaded.get() : &m_fallback;
     }
     return *m_resolved;
 }
 
-std::unique_ptr<UserInterface> LazyUserInterface::LoadModuleUserInterface()
+std::unique_ptr<UserInterface> LazyUserInterface::loadModuleUserInterface()
 {
     const std::string modulePath = ModulePath();
     m_module = platform::SharedModule::Load(modulePath);
@@ -78,7 +78,7 @@ std::unique_ptr<UserInterface> LazyUserInterface::LoadModuleUserInterface()
                                        m_module->FindSymbol(kCreateUserInterfaceSymbol))
                                  : nullptr;
     if (create == nullptr) {
-        m_fallback.SetReasonForNoDialog("the user-interface module " + modulePath +
+        m_fallback.setReasonForNoDialog("the user-interface module " + modulePath +
                                         " cannot be loaded");
         return nullptr;
     }

@@ -25,8 +25,8 @@ public:
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
 
 private:
-    UserInterface &Resolve();
-    std::unique_ptr<UserInterface> LoadModuleUserInterface();
+    UserInterface &resolve();
+    std::unique_ptr<UserInterface> loadModuleUserInterface();
 
     StandardErrorUserInterface m_fallback;
     std::unique_ptr<platform::SharedModule> m_module; // outlives m_loaded

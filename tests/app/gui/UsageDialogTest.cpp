@@ -69,7 +69,7 @@ void expectStoredDocument(const QTextDocument &document)
     for (std::size_t index = 0; index < lines.size(); ++index, block = block.next()) {
         SCOPED_TRACE("line " + std::to_string(index + 1));
         const UsageLine &line = lines[index];
-        EXPECT_EQ(block.text(), QString(line.indent, '\t') + QString::fromStdString(line.Text()));
+        EXPECT_EQ(block.text(), QString(line.indent, '\t') + QString::fromStdString(line.text()));
         EXPECT_EQ(shownEmphasis(block, usageFontFamily()), expectedEmphasis(line));
     }
 }
