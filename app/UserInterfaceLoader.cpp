@@ -73,9 +73,9 @@ UserInterface &LazyUserInterface::resolve()
 std::unique_ptr<UserInterface> LazyUserInterface::loadModuleUserInterface()
 {
     const std::string modulePath = ModulePath();
-    m_module = platform::SharedModule::Load(modulePath);
+    m_module = platform::SharedModule::load(modulePath);
     const auto create = m_module ? reinterpret_cast<CreateUserInterfaceFunction>(
-                                       m_module->FindSymbol(kCreateUserInterfaceSymbol))
+                                       m_module->findSymbol(kCreateUserInterfaceSymbol))
                                  : nullptr;
     if (create == nullptr) {
         m_fallback.setReasonForNoDialog("the user-interface module " + modulePath +
