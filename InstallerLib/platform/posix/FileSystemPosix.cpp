@@ -104,7 +104,7 @@ public:
         if (terminatingToo)
             for (const int signal : TerminatingSignals())
                 sigaddset(&held, signal);
-        m_sizeSignalWasPending = IsPending(SIGXFSZ);
+        m_sizeSignalWasPending = isPending(SIGXFSZ);
         pthread_sigmask(SIG_BLOCK, &held, &m_previous);
     }
     HeldSignals(const HeldSignals &) = delete;
@@ -118,7 +118,7 @@ public:
             return m_sizeLimitHit;
         m_released = true;
         const int savedErrno = errno;
-        if (!m_sizeSignalWasPending && IsPending(SIGXFSZ)) {
+        if (!m_sizeSignalWasPending && isPending(SIGXFSZ)) {
             sigset_t sizeSignal;
             sigemptyset(&sizeSignal);
             sigaddset(&sizeSignal, SIGXFSZ);
@@ -131,7 +131,7 @@ public:
     }
 
 private:
-    static bool IsPending(int signal)
+    static bool isPending(int signal)
     {
         sigset_t pending;
         return sigpending(&pending) == 0 && sigismember(&pending, signal) == 1;
@@ -316,7 +316,7 @@ public:
 private:
     void createNamed()
     {
-        RemoveStaleTemporaries();
+        removeStaleTemporaries();
         for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
             const std::string name = TemporaryNamePrefix(m_target) + RandomCharacters();
             m_pending.record(m_folder, name);
@@ -354,7 +354,7 @@ private:
 
     // Named temporaries of this target left by saves that died: their lock is
     // free and they have not changed for a minute.
-    void RemoveStaleTemporaries() const
+    void removeStaleTemporaries() const
     {
         const int listing = ::openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         const std::unique_ptr<DIR, int (*)(DIR *)> folder(
@@ -369,11 +369,11 @@ private:
             const std::string name = entry->d_name;
             if (name.size() == prefix.size() + kRandomLength &&
                 name.compare(0, prefix.size(), prefix) == 0)
-                RemoveIfStale(name);
+                removeIfStale(name);
         }
     }
 
-    void RemoveIfStale(const std::string &name) const
+    void removeIfStale(const std::string &name) const
     {
         const FileDescriptor file(
             ::openat(m_folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
