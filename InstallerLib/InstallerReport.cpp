@@ -25,8 +25,8 @@ std::string ReportFolderBelowUserData()
 Outcome WhyAppIdIsUnacceptable(const std::string &appId)
 {
     if (appId.empty())
-        return Outcome::Failure(EINVAL, std::string(), std::string(kAppIdVariable) + " is empty");
-    return Outcome::Failure(EINVAL, std::string(kAppIdVariable) + " " + appId,
+        return Outcome::failure(EINVAL, std::string(), std::string(kAppIdVariable) + " is empty");
+    return Outcome::failure(EINVAL, std::string(kAppIdVariable) + " " + appId,
                             "not a name inside the report folder (absolute, ending in /, or with "
                             "a . or .. component)");
 }
@@ -36,10 +36,10 @@ Outcome WhyAppIdIsUnacceptable(const std::string &appId)
 Outcome AboutTheReport(Outcome outcome)
 {
     if (outcome.error() == EWOULDBLOCK)
-        return Outcome::Failure(EWOULDBLOCK, outcome.subject(),
+        return Outcome::failure(EWOULDBLOCK, outcome.subject(),
                                 "the report is locked by another process");
     if (outcome.error() == EBADMSG && outcome.reason().empty())
-        return Outcome::Failure(EBADMSG, outcome.subject(), "not a well-formed installer report");
+        return Outcome::failure(EBADMSG, outcome.subject(), "not a well-formed installer report");
     return outcome;
 }
 
@@ -104,7 +104,7 @@ Outcome WriteInstallerExitInfo(std::int32_t returnCode, const char *message)
 {
     std::string appId;
     if (!ReadEnvironmentVariable(kAppIdVariable, appId))
-        return Outcome::Failure(EINVAL, std::string(), std::string(kAppIdVariable) + " is not set");
+        return Outcome::failure(EINVAL, std::string(), std::string(kAppIdVariable) + " is not set");
     try {
         InstallerReportWriter writer(appId);
         const std::string text = message ? message : "";

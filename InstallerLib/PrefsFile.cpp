@@ -53,7 +53,7 @@ void PrefsFile::load(const platform::GuardedPath &path)
         throw std::bad_alloc();
     if (path.below.empty())
         throw ErrorWithReason<std::runtime_error>(kNoPathMessage,
-                                                  Outcome::Failure(ENOENT, path.text()));
+                                                  Outcome::failure(ENOENT, path.text()));
     bool found = false;
     Outcome loaded = platform::ReadFileLocked(
         path, [this](int file) { return parse(file); }, found);
@@ -66,7 +66,7 @@ void PrefsFile::load(const platform::GuardedPath &path)
 Outcome PrefsFile::parse(int file)
 {
     if (!m_reader.parseOpenFile(file, true))
-        return Outcome::Failure(errno, m_path.text(), m_reader.failureReason());
+        return Outcome::failure(errno, m_path.text(), m_reader.failureReason());
     return {};
 }
 
@@ -77,7 +77,7 @@ Outcome PrefsFile::adoptSettingsElement()
     // A file holding another top-level element is not ours; adding ours
     // beside it would write a document that no parser accepts.
     if (settings == nullptr && !document->getChildren().empty())
-        return Outcome::Failure(EBADMSG, m_path.text(),
+        return Outcome::failure(EBADMSG, m_path.text(),
                                 "its top-level element is not " + m_rootName);
     if (settings == nullptr) {
         auto created = std::make_unique<XmlElement>(m_rootName);
@@ -171,7 +171,7 @@ Outcome PrefsFile::save()
 {
     const XmlElement *document = m_reader.document();
     if (document == nullptr || m_settings == nullptr)
-        return Outcome::Failure(EINVAL, m_path.text(), "nothing was loaded");
+        return Outcome::failure(EINVAL, m_path.text(), "nothing was loaded");
     const Outcome saved = platform::ReplaceFileContent(
         m_path,
         [this](std::ostream &stream) {

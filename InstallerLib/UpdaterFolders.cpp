@@ -57,7 +57,7 @@ Outcome CreateTree(const std::string &path, unsigned int mode)
         if (!madeParent.ok())
             return madeParent;
     }
-    return platform::MakeDirectory(path, mode) ? Outcome() : Outcome::Failure(errno, path);
+    return platform::MakeDirectory(path, mode) ? Outcome() : Outcome::failure(errno, path);
 }
 
 // Folder paths are handled in buffers of a fixed size; longer ones are refused.
@@ -115,7 +115,7 @@ Outcome PrepareUserDataFolder(std::string &path)
 {
     std::string folder;
     if (!LocateFolder(KnownFolder::UserData, folder))
-        return Outcome::Failure(errno, std::string(),
+        return Outcome::failure(errno, std::string(),
                                 "no folder for user data: " + platform::WhyHomeFoldersAreUnknown());
     const Outcome made = CreateTree(folder, kPrivateFolderMode);
     if (made.ok())

@@ -18,7 +18,7 @@ LostDisplayGuard::LostDisplayGuard(const char *failure, int status, std::ostream
     : m_failure(failure), m_status(status), m_errors(errors)
 {
     [[maybe_unused]] static const bool registered =
-        std::atexit(EndForLostDisplay) == 0 && std::at_quick_exit(EndForLostDisplay) == 0;
+        std::atexit(endForLostDisplay) == 0 && std::at_quick_exit(endForLostDisplay) == 0;
     g_guard.store(this);
 }
 
@@ -29,7 +29,7 @@ LostDisplayGuard::~LostDisplayGuard()
 
 // Ends the process at once: the toolkit's own teardown is of no use to a run
 // that has lost its display.
-void LostDisplayGuard::EndForLostDisplay()
+void LostDisplayGuard::endForLostDisplay()
 {
     const LostDisplayGuard *guard = g_guard.load();
     if (guard == nullptr)

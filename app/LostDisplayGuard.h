@@ -18,7 +18,7 @@ public:
     LostDisplayGuard &operator=(const LostDisplayGuard &) = delete;
 
 private:
-    static void EndForLostDisplay();
+    static void endForLostDisplay();
 
     const char *m_failure;
     int m_status;

@@ -16,7 +16,7 @@ void StandardErrorUserInterface::showMessage(const std::string &text, MessageSty
 
 DialogResult StandardErrorUserInterface::runProgressDialog(InstallerDialogValues & /*values*/)
 {
-    return {DialogOutcome::Unavailable, m_strReasonForNoDialog};
+    return {DialogOutcome::Unavailable, m_reasonForNoDialog};
 }
 
 } // namespace stubsetup

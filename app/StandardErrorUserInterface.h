@@ -16,7 +16,7 @@ public:
 
     // What the progress dialog's failure names as the reason: "no display"
     // unless a display was there and the user interface itself is missing.
-    void SetReasonForNoDialog(std::string reason) { m_strReasonForNoDialog = std::move(reason); }
+    void setReasonForNoDialog(std::string reason) { m_reasonForNoDialog = std::move(reason); }
 
     // One line: the message, then its reason when there is one.
     void showMessage(const std::string &text, MessageStyle style,
@@ -25,7 +25,7 @@ public:
 
 private:
     std::ostream &m_errors;
-    std::string m_strReasonForNoDialog = "no display";
+    std::string m_reasonForNoDialog = "no display";
 };
 
 // The prefix of every line the program writes to standard error.

@@ -99,7 +99,7 @@ std::vector<UsageLine> BuildUsageDocument()
 
 } // namespace
 
-std::string UsageLine::Text() const
+std::string UsageLine::text() const
 {
     std::string text;
     for (const UsageRun &run : runs)

@@ -21,7 +21,7 @@ struct UsageLine {
     bool heading = false;
     std::vector<UsageRun> runs;
 
-    std::string Text() const; // the runs' texts joined, without the indent
+    std::string text() const; // the runs' texts joined, without the indent
 };
 
 // The command-line reference as shown in the usage window, line by line.

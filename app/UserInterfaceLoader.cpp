@@ -53,7 +53,7 @@ LazyUserInterface::LazyUserInterface(std::ostream &errors) : m_fallback(errors)
 void LazyUserInterface::showMessage(const std::string &text, MessageStyle style,
                                     const std::string &reason)
 {
-    UserInterface &resolved = Resolve();
+    UserInterface &resolved = resolve();
     if (&resolved != &m_fallback && !reason.empty())
         m_fallback.showMessage(text, style, reason);
     resolved.showMessage(text, style, reason);
@@ -61,44 +61,44 @@ void LazyUserInterface::showMessage(const std::string &text, MessageStyle style,
 
 DialogResult LazyUserInterface::runProgressDialog(InstallerDialogValues &values)
 {
-    return Resolve().runProgressDialog(values);
+    return resolve().runProgressDialog(values);
 }
 
-UserInterface &LazyUserInterface::Resolve()
+UserInterface &LazyUserInterface::resolve()
 {
     if (m_resolved == nullptr) {
-        m_loaded = LoadModuleUserInterface();
+        m_loaded = loadModuleUserInterface();
         m_resolved = m_loaded ? m_loaded.get() : &m_fallback;
     }
     return *m_resolved;
 }
 
-std::unique_ptr<UserInterface> LazyUserInterface::LoadModuleUserInterface()
+std::unique_ptr<UserInterface> LazyUserInterface::loadModuleUserInterface()
 {
     // The environment names the module and the toolkit's plug-ins: none of
     // that may run with privileges the caller does not have.
     if (platform::RunsWithRaisedPrivileges())
-        return Decline("not available in a set-user-ID or set-group-ID run");
+        return decline("not available in a set-user-ID or set-group-ID run");
     if (!platform::DisplayAvailable())
         return nullptr;
     const std::string modulePath = ModulePath();
     if (modulePath.empty())
-        return Decline(
+        return decline(
             "the user-interface module cannot be found: the program's own file is unknown");
-    m_module = platform::SharedModule::Load(modulePath);
+    m_module = platform::SharedModule::load(modulePath);
     const auto create = m_module ? reinterpret_cast<CreateUserInterfaceFunction>(
-                                       m_module->FindSymbol(kCreateUserInterfaceSymbol))
+                                       m_module->findSymbol(kCreateUserInterfaceSymbol))
                                  : nullptr;
     if (create == nullptr)
-        return Decline("the user-interface module " + modulePath + " cannot be loaded");
+        return decline("the user-interface module " + modulePath + " cannot be loaded");
     // The module answers null when the display cannot be reached. The caption
     // is looked up only now: quiet runs never need it.
     return std::unique_ptr<UserInterface>(create(ProgramCaption().c_str()));
 }
 
-std::unique_ptr<UserInterface> LazyUserInterface::Decline(std::string reason)
+std::unique_ptr<UserInterface> LazyUserInterface::decline(std::string reason)
 {
-    m_fallback.SetReasonForNoDialog(std::move(reason));
+    m_fallback.setReasonForNoDialog(std::move(reason));
     return nullptr;
 }
 

@@ -28,10 +28,10 @@ public:
     DialogResult runProgressDialog(InstallerDialogValues &values) override;
 
 private:
-    UserInterface &Resolve();
-    std::unique_ptr<UserInterface> LoadModuleUserInterface();
+    UserInterface &resolve();
+    std::unique_ptr<UserInterface> loadModuleUserInterface();
     // No module: standard error, and `reason` for the dialog that cannot be shown.
-    std::unique_ptr<UserInterface> Decline(std::string reason);
+    std::unique_ptr<UserInterface> decline(std::string reason);
 
     StandardErrorUserInterface m_fallback;
     std::unique_ptr<platform::SharedModule> m_module; // outlives m_loaded

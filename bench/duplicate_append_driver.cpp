@@ -11,8 +11,8 @@ int main(int argc, char **argv)
         return 2;
     }
     using Status = stubsetup::platform::AppendOutcome::Status;
-    if (!stubsetup::platform::CopyFileWithMode(argv[1], argv[3]))
+    if (!stubsetup::platform::copyFileWithMode(argv[1], argv[3]))
         return 1;
-    return stubsetup::platform::AppendFileContents(argv[2], argv[3]).status == Status::Appended ? 0
+    return stubsetup::platform::appendFileContents(argv[2], argv[3]).status == Status::Appended ? 0
                                                                                                 : 1;
 }

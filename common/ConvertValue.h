@@ -16,7 +16,7 @@
 #include <type_traits>
 
 namespace stubsetup {
-namespace convert_detail {
+namespace convertDetail {
 
 inline bool isSpace(char c)
 {
@@ -123,18 +123,18 @@ template <typename Source> std::string toText(const Source &source)
     return stream.str();
 }
 
-} // namespace convert_detail
+} // namespace convertDetail
 
 template <typename Source, typename Target> bool convertValue(const Source &source, Target &target)
 {
     static_assert(std::is_same_v<Target, std::string> || std::is_same_v<Target, std::int32_t> ||
                       std::is_same_v<Target, std::uint32_t> || std::is_same_v<Target, bool>,
                   "convertValue reads texts, 32-bit integers and booleans");
-    const std::string &text = convert_detail::toText(source);
-    const std::size_t end = convert_detail::readInto(text, 0, target);
+    const std::string &text = convertDetail::toText(source);
+    const std::size_t end = convertDetail::readInto(text, 0, target);
     if (end == std::string::npos)
         return false;
-    return convert_detail::skipSpace(text, end) == text.size();
+    return convertDetail::skipSpace(text, end) == text.size();
 }
 
 } // namespace stubsetup

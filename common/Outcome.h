@@ -15,13 +15,13 @@ class Outcome {
 public:
     Outcome() = default;
 
-    static Outcome Failure(int error, std::string subject, std::string reason = {})
+    static Outcome failure(int error, std::string subject, std::string reason = {})
     {
-        Outcome failure;
-        failure.m_error = error != 0 ? error : EIO;
-        failure.m_subject = std::move(subject);
-        failure.m_reason = std::move(reason);
-        return failure;
+        Outcome outcome;
+        outcome.m_error = error != 0 ? error : EIO;
+        outcome.m_subject = std::move(subject);
+        outcome.m_reason = std::move(reason);
+        return outcome;
     }
 
     bool ok() const { return m_error == 0; }

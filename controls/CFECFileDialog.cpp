@@ -18,7 +18,7 @@ struct ScriptedAnswer {
 };
 std::optional<ScriptedAnswer> s_nextAnswer;
 
-QString QtPatterns(const QString &patterns)
+QString qtPatterns(const QString &patterns)
 {
     QStringList converted = patterns.split(';', Qt::SkipEmptyParts);
     for (QString &pattern : converted) {
@@ -29,7 +29,7 @@ QString QtPatterns(const QString &patterns)
     return converted.join(' ');
 }
 
-QStringList FromQtFileNames(QStringList names)
+QStringList fromQtFileNames(QStringList names)
 {
     for (QString &name : names)
         name = fromQtFileName(name);
@@ -55,7 +55,7 @@ QStringList CFECFileDialog::QtNameFilters(const QString &filter)
     const QStringList parts = filter.split('|');
     QStringList filters;
     for (qsizetype index = 0; index + 1 < parts.size() && !parts[index].isEmpty(); index += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts[index], QtPatterns(parts[index + 1]));
+        filters << QStringLiteral("%1 (%2)").arg(parts[index], qtPatterns(parts[index + 1]));
     return filters;
 }
 
@@ -117,12 +117,12 @@ int CFECFileDialog::RunModal()
     ApplySettings();
     if (s_nextAnswer) {
         const ScriptedAnswer answer = *std::exchange(s_nextAnswer, std::nullopt);
-        m_selection = FromQtFileNames(answer.files);
+        m_selection = fromQtFileNames(answer.files);
         return answer.accepted ? Accepted : Rejected;
     }
     const int result = exec();
     if (result == Accepted)
-        m_selection = FromQtFileNames(selectedFiles());
+        m_selection = fromQtFileNames(selectedFiles());
     return result;
 }
 

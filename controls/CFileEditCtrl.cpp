@@ -16,14 +16,14 @@
 
 namespace stubsetup {
 
-using namespace FileEditPaths;
+using namespace fileEditPaths;
 
 namespace {
 
 constexpr QChar kSeparator = ';';
 const QString kFilter = QStringLiteral("All Files (*.*)|*.*||");
 
-bool IsSeparatorOrSpace(QChar character)
+bool isSeparatorOrSpace(QChar character)
 {
     return character == kSeparator || character.isSpace();
 }
@@ -38,9 +38,9 @@ struct TextEntry {
 
 // The entry at or after `from`, skipping separators and white space; none at
 // the end of the text.
-std::optional<TextEntry> NextEntry(const QString &text, qsizetype from)
+std::optional<TextEntry> nextEntry(const QString &text, qsizetype from)
 {
-    while (from < text.size() && IsSeparatorOrSpace(text[from]))
+    while (from < text.size() && isSeparatorOrSpace(text[from]))
         ++from;
     if (from == text.size())
         return std::nullopt;
@@ -55,7 +55,7 @@ std::optional<TextEntry> NextEntry(const QString &text, qsizetype from)
     return entry;
 }
 
-bool IsCtrlPeriod(const QKeyEvent &event)
+bool isCtrlPeriod(const QKeyEvent &event)
 {
     if (!event.modifiers().testFlag(Qt::ControlModifier))
         return false;
@@ -64,7 +64,7 @@ bool IsCtrlPeriod(const QKeyEvent &event)
            (event.key() == Qt::Key_Comma && event.modifiers().testFlag(Qt::KeypadModifier));
 }
 
-QStringList LocalFiles(const QMimeData &data)
+QStringList localFiles(const QMimeData &data)
 {
     QStringList files;
     for (const QUrl &url : data.urls()) {
@@ -179,8 +179,8 @@ QString CFileEditCtrl::NextPath(Position &position)
     const QString entry = m_listPaths.at(qsizetype(*position));
     position =
         *position + 1 < std::size_t(m_listPaths.size()) ? Position(*position + 1) : Position();
-    QString path = FullPath(entry.startsWith('/') ? entry : m_strFolder + entry);
-    if (ResolvesShortcuts() && IsShortcutName(path))
+    QString path = fullPath(entry.startsWith('/') ? entry : m_strFolder + entry);
+    if (ResolvesShortcuts() && isShortcutName(path))
         ResolveShortcut(path);
     return path;
 }
@@ -196,24 +196,24 @@ void CFileEditCtrl::ParseText()
     m_strFolder.clear();
     m_listPaths.clear();
     const QString text = this->text();
-    std::optional<TextEntry> entry = NextEntry(text, 0);
+    std::optional<TextEntry> entry = nextEntry(text, 0);
     if (!entry)
         return;
     if (m_options & PickFolder) {
         ParseFolderEntry(entry->text);
         return;
     }
-    m_strFolder = DirectoryPart(entry->text);
+    m_strFolder = directoryPart(entry->text);
     AddEntry(entry->text.mid(m_strFolder.size()));
     if (!(m_options & MultiSelect))
         return;
-    while (entry->endedBySeparator && (entry = NextEntry(text, entry->next)))
+    while (entry->endedBySeparator && (entry = nextEntry(text, entry->next)))
         AddEntry(entry->text);
 }
 
 void CFileEditCtrl::ParseFolderEntry(const QString &entry)
 {
-    QString path = FullPath(entry);
+    QString path = fullPath(entry);
     if (m_options & FolderSlash) {
         if (!path.endsWith('/'))
             path += '/';
@@ -225,12 +225,12 @@ void CFileEditCtrl::ParseFolderEntry(const QString &entry)
 
 void CFileEditCtrl::AddEntry(const QString &entry)
 {
-    if (!(m_options & ExpandWildcards) || !HasWildcards(entry)) {
+    if (!(m_options & ExpandWildcards) || !hasWildcards(entry)) {
         StoreEntry(entry);
         return;
     }
     const QStringList files =
-        MatchingFiles(FullPath(entry.startsWith('/') ? entry : m_strFolder + entry));
+        matchingFiles(fullPath(entry.startsWith('/') ? entry : m_strFolder + entry));
     for (const QString &file : files) {
         StoreEntry(file);
         if (!(m_options & MultiSelect))
@@ -240,9 +240,9 @@ void CFileEditCtrl::AddEntry(const QString &entry)
 
 void CFileEditCtrl::StoreEntry(QString path)
 {
-    if (ResolvesShortcuts() && IsShortcutName(path))
+    if (ResolvesShortcuts() && isShortcutName(path))
         ResolveShortcut(path);
-    if (!FitsPathLimit(FullPath(path.startsWith('/') ? path : m_strFolder + path)))
+    if (!fitsPathLimit(fullPath(path.startsWith('/') ? path : m_strFolder + path)))
         return;
     if (!m_strFolder.isEmpty() && path.startsWith(m_strFolder))
         path.remove(0, m_strFolder.size());
@@ -256,7 +256,7 @@ bool CFileEditCtrl::ResolvesShortcuts() const
 
 bool CFileEditCtrl::ResolveShortcut(QString &path) const
 {
-    const QString target = ShortcutTarget(path);
+    const QString target = shortcutTarget(path);
     if (target.isEmpty())
         return false;
     path = target;
@@ -297,8 +297,8 @@ bool CFileEditCtrl::BrowseFiles()
         const QFileInfo info(toQtFileName(*path));
         const bool mustExist = m_pDialog->Flags() & CFECFileDialog::FileMustExist;
         if (!info.isDir() && (info.exists() || !mustExist))
-            m_pDialog->SetInitialFileName(path->mid(DirectoryPart(*path).size()));
-        m_pDialog->SetInitialFolder(NearestExistingFolder(*path));
+            m_pDialog->SetInitialFileName(path->mid(directoryPart(*path).size()));
+        m_pDialog->SetInitialFolder(nearestExistingFolder(*path));
     }
     const bool chosen = RunPicker(&CFileEditCtrl::ChosenFilesText);
     m_pDialog->SetInitialFolder({});
@@ -344,7 +344,7 @@ int CFileEditCtrl::Notify(NotificationCode code, QString *text)
     if (!parentWidget())
         return 0;
     FileEditNotification notification{this, controlId(this), code, text};
-    emit FileEditNotify(&notification);
+    emit fileEditNotify(&notification);
     return notification.answer;
 }
 
@@ -365,12 +365,12 @@ void CFileEditCtrl::DropFiles(const QStringList &paths)
     QString text;
     qsizetype prefixLength = 0;
     for (QString path : taken) {
-        if (!FitsPathLimit(path))
+        if (!fitsPathLimit(path))
             continue;
-        if (ResolvesShortcuts() && IsShortcutName(path))
+        if (ResolvesShortcuts() && isShortcutName(path))
             ResolveShortcut(path);
         if (text.isEmpty()) {
-            prefixLength = DirectoryPart(path).size();
+            prefixLength = directoryPart(path).size();
         } else {
             if (QStringView(path).left(prefixLength) == QStringView(text).left(prefixLength))
                 path.remove(0, prefixLength);
@@ -383,7 +383,7 @@ void CFileEditCtrl::DropFiles(const QStringList &paths)
 
 void CFileEditCtrl::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!LocalFiles(*event->mimeData()).isEmpty())
+    if (!localFiles(*event->mimeData()).isEmpty())
         event->acceptProposedAction();
     else
         QLineEdit::dragEnterEvent(event);
@@ -391,7 +391,7 @@ void CFileEditCtrl::dragEnterEvent(QDragEnterEvent *event)
 
 void CFileEditCtrl::dropEvent(QDropEvent *event)
 {
-    const QStringList files = LocalFiles(*event->mimeData());
+    const QStringList files = localFiles(*event->mimeData());
     if (files.isEmpty()) {
         QLineEdit::dropEvent(event);
         return;
@@ -402,7 +402,7 @@ void CFileEditCtrl::dropEvent(QDropEvent *event)
 
 void CFileEditCtrl::keyPressEvent(QKeyEvent *event)
 {
-    if (IsCtrlPeriod(*event))
+    if (isCtrlPeriod(*event))
         StartBrowse();
     else
         QLineEdit::keyPressEvent(event);

@@ -90,7 +90,7 @@ public:
 
 signals:
     // Delivered synchronously, and only while the control has a parent.
-    void FileEditNotify(stubsetup::FileEditNotification *notification);
+    void fileEditNotify(stubsetup::FileEditNotification *notification);
 
 protected:
     bool event(QEvent *event) override;

@@ -13,13 +13,13 @@
 namespace stubsetup {
 namespace {
 
-QColor GreyOf(const QColor &colour)
+QColor greyOf(const QColor &colour)
 {
     const int grey = (30 * colour.red() + 59 * colour.green() + 11 * colour.blue()) / 100;
     return QColor(grey, grey, grey);
 }
 
-QColor SystemColour(const QWidget &widget, QPalette::ColorRole role)
+QColor systemColour(const QWidget &widget, QPalette::ColorRole role)
 {
     return widget.palette().color(QPalette::Active, role);
 }
@@ -99,7 +99,7 @@ void CFileEditCtrl::DrawFlatFrame(QPainter &painter) const
     // A window-coloured outline just outside the text area hides the sunken
     // edge.
     const int border = ClientRect().top();
-    painter.setPen(SystemColour(*this, QPalette::Base));
+    painter.setPen(systemColour(*this, QPalette::Base));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(
         QRect(QPoint(border - 1, border - 1), QPoint(width() - border, height() - border)));
@@ -116,27 +116,27 @@ void CFileEditCtrl::DrawButton(QPainter &painter) const
     painter.save();
     painter.translate(m_rcButton.topLeft());
     painter.setClipRect(0, 0, w, h);
-    painter.fillRect(0, 0, w, h, SystemColour(*this, QPalette::Button));
+    painter.fillRect(0, 0, w, h, systemColour(*this, QPalette::Button));
     if (state & Pressed) {
-        painter.setPen(SystemColour(*this, QPalette::Dark));
+        painter.setPen(systemColour(*this, QPalette::Dark));
         painter.drawRect(0, 0, w - 1, h - 1);
-        PaintDots(painter, SystemColour(*this, QPalette::ButtonText), 1);
+        PaintDots(painter, systemColour(*this, QPalette::ButtonText), 1);
     } else {
         if (state & Flat) {
             // Only the side that touches the text gets a window-coloured line.
             const int x = m_nButtonSide == ButtonOnLeft ? w - 1 : 0;
-            painter.setPen(SystemColour(*this, QPalette::Base));
+            painter.setPen(systemColour(*this, QPalette::Base));
             painter.drawLine(x, 0, x, h - 1);
         } else {
             qDrawWinButton(&painter, 0, 0, w, h, palette(), false);
         }
         if (state & Disabled) {
-            PaintDots(painter, SystemColour(*this, QPalette::Light), 1);
-            PaintDots(painter, SystemColour(*this, QPalette::Dark), 0);
+            PaintDots(painter, systemColour(*this, QPalette::Light), 1);
+            PaintDots(painter, systemColour(*this, QPalette::Dark), 0);
         } else {
-            const QColor text = SystemColour(*this, QPalette::ButtonText);
+            const QColor text = systemColour(*this, QPalette::ButtonText);
             const bool grey = (m_options & GreyDots) && (state & Flat);
-            PaintDots(painter, grey ? GreyOf(text) : text, 0);
+            PaintDots(painter, grey ? greyOf(text) : text, 0);
         }
     }
     painter.restore();

@@ -94,7 +94,7 @@ QColor systemBackgroundColor()
 
 } // namespace
 
-CStyledLabel::UrlOpener &CStyledLabel::urlOpener()
+CStyledLabel::UrlOpener &CStyledLabel::CurrentUrlOpener()
 {
     static UrlOpener opener;
     return opener;
@@ -102,16 +102,16 @@ CStyledLabel::UrlOpener &CStyledLabel::urlOpener()
 
 void CStyledLabel::setUrlOpener(UrlOpener opener)
 {
-    urlOpener() = std::move(opener);
+    CurrentUrlOpener() = std::move(opener);
 }
 
 CStyledLabel::CStyledLabel(QWidget *parent)
     : QWidget(parent),
-      m_textColor(ToColorref(QGuiApplication::palette().color(QPalette::WindowText))),
+      m_textColor(toColorref(QGuiApplication::palette().color(QPalette::WindowText))),
       m_systemBackground(systemBackgroundColor())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    attachFont(font());
+    AttachFont(font());
     installStyledLabelAccessibility();
 }
 
@@ -130,15 +130,15 @@ CStyledLabel &CStyledLabel::SetBackgroundColor(COLORREF first, COLORREF second, 
     m_fillMode = fillMode;
     m_userBackground.reset();
     if (fillMode == 0)
-        m_userBackground = ToQColor(first);
-    repaintWithParent();
+        m_userBackground = toQColor(first);
+    RepaintWithParent();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetForegroundColor(COLORREF color)
 {
     m_textColor = color;
-    repaintWithParent();
+    RepaintWithParent();
     return *this;
 }
 
@@ -146,36 +146,36 @@ CStyledLabel &CStyledLabel::SetForegroundColor(COLORREF color)
 CStyledLabel &CStyledLabel::SetCaption(const QString &text)
 {
     setText(text);
-    repaintWithParent();
+    RepaintWithParent();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetBold(bool bold)
 {
     m_logFont.weight = bold ? QFont::Bold : QFont::Normal;
-    rebuildFont();
+    RebuildFont();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetFaceName(const QString &faceName, std::uint8_t charSet)
 {
     m_logFont.charSet = charSet;
-    m_logFont.SetFaceName(faceName);
-    rebuildFont();
+    m_logFont.setFaceName(faceName);
+    RebuildFont();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetUnderline(bool underline)
 {
     m_logFont.underline = underline ? 1 : 0;
-    rebuildFont();
+    RebuildFont();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetItalic(bool italic)
 {
     m_logFont.italic = italic ? 1 : 0;
-    rebuildFont();
+    RebuildFont();
     return *this;
 }
 
@@ -187,19 +187,19 @@ CStyledLabel &CStyledLabel::SetPointSize(int points)
         std::clamp<std::int64_t>(height, std::numeric_limits<std::int32_t>::min() + 1,
                                  std::numeric_limits<std::int32_t>::max()));
     m_logFont.width = 0;
-    rebuildFont();
+    RebuildFont();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetStaticEdge(bool on)
 {
-    setExtendedStyleBit(ExtendedStyle::kStaticEdge, on);
+    SetExtendedStyleBit(ExtendedStyle::kStaticEdge, on);
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetFrame(bool on)
 {
-    setStyleBit(WindowStyle::kBorder, on);
+    SetStyleBit(WindowStyle::kBorder, on);
     return *this;
 }
 
@@ -208,16 +208,16 @@ CStyledLabel &CStyledLabel::SetFrame(bool on)
 CStyledLabel &CStyledLabel::SetTransparentMode(bool on)
 {
     m_transparent = on;
-    setExtendedStyleBit(ExtendedStyle::kTransparent, true);
+    SetExtendedStyleBit(ExtendedStyle::kTransparent, true);
     setAttribute(Qt::WA_OpaquePaintEvent, !on);
-    repaintWithParent();
+    RepaintWithParent();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::BlinkText(bool on)
 {
     if (on) {
-        restartBlink(BlinkKind::Text);
+        RestartBlink(BlinkKind::Text);
     } else {
         m_blinkTimer.stop();
         m_blinkKind = BlinkKind::None;
@@ -228,7 +228,7 @@ CStyledLabel &CStyledLabel::BlinkText(bool on)
 CStyledLabel &CStyledLabel::BlinkBackground(bool on)
 {
     if (on)
-        restartBlink(BlinkKind::Background);
+        RestartBlink(BlinkKind::Background);
     else
         m_blinkTimer.stop();
     return *this;
@@ -236,7 +236,7 @@ CStyledLabel &CStyledLabel::BlinkBackground(bool on)
 
 CStyledLabel &CStyledLabel::SetHyperlink(bool linkOn, bool notifyParent)
 {
-    setLink(linkOn ? LinkMode::Web : LinkMode::None, notifyParent);
+    SetLink(linkOn ? LinkMode::Web : LinkMode::None, notifyParent);
     return *this;
 }
 
@@ -254,7 +254,7 @@ CStyledLabel &CStyledLabel::SetEmbossed(bool on, int direction)
 {
     m_embossed = on;
     m_embossDirection = direction;
-    repaintWithParent();
+    RepaintWithParent();
     return *this;
 }
 
@@ -263,28 +263,28 @@ CStyledLabel &CStyledLabel::SetTextAngle(int degrees, bool rotated)
     m_logFont.escapement = degrees * 10;
     m_logFont.orientation = degrees * 10;
     m_rotated = rotated;
-    rebuildFont();
+    RebuildFont();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetEmbossColor(COLORREF color)
 {
     m_embossColor = color;
-    repaintWithParent();
+    RepaintWithParent();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetLogFont(LogFont description)
 {
-    description.SetFaceName(description.faceName);
+    description.setFaceName(description.faceName);
     m_logFont = std::move(description);
-    rebuildFont();
+    RebuildFont();
     return *this;
 }
 
 CStyledLabel &CStyledLabel::SetMailtoLink(bool linkOn, bool notifyParent)
 {
-    setLink(linkOn ? LinkMode::Mail : LinkMode::None, notifyParent);
+    SetLink(linkOn ? LinkMode::Mail : LinkMode::None, notifyParent);
     return *this;
 }
 
@@ -294,7 +294,7 @@ CStyledLabel &CStyledLabel::SetLinkTarget(const QString &target)
     return *this;
 }
 
-QRect CStyledLabel::clientRect() const
+QRect CStyledLabel::ClientRect() const
 {
     int inset = 0;
     if (windowStyle(this) & WindowStyle::kBorder)
@@ -307,15 +307,15 @@ QRect CStyledLabel::clientRect() const
 void CStyledLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    paintFrame(painter);
-    const QRect client = clientRect();
+    PaintFrame(painter);
+    const QRect client = ClientRect();
     if (client.isEmpty())
         return;
     const QRect origin(QPoint(0, 0), client.size());
     if (m_transparent) {
         painter.setClipRect(client);
         painter.translate(client.topLeft());
-        paintClient(painter, origin);
+        PaintClient(painter, origin);
         return;
     }
     const qreal ratio = devicePixelRatioF();
@@ -324,7 +324,7 @@ void CStyledLabel::paintEvent(QPaintEvent *)
     buffer.fill(Qt::black);
     {
         QPainter bufferPainter(&buffer);
-        paintClient(bufferPainter, origin);
+        PaintClient(bufferPainter, origin);
     }
     painter.drawImage(client.topLeft(), buffer);
 }
@@ -333,7 +333,7 @@ void CStyledLabel::paintEvent(QPaintEvent *)
 void CStyledLabel::timerEvent(QTimerEvent *event)
 {
     m_blinkPhase = !m_blinkPhase;
-    repaintWithParent();
+    RepaintWithParent();
     QWidget::timerEvent(event);
 }
 
@@ -342,7 +342,7 @@ void CStyledLabel::timerEvent(QTimerEvent *event)
 void CStyledLabel::mousePressEvent(QMouseEvent *event)
 {
     const bool clickable = (windowStyle(this) & WindowStyle::kStaticNotify) &&
-                           clientRect().contains(event->position().toPoint());
+                           ClientRect().contains(event->position().toPoint());
     if (event->button() != Qt::LeftButton || !clickable) {
         QWidget::mousePressEvent(event);
         return;
@@ -350,17 +350,17 @@ void CStyledLabel::mousePressEvent(QMouseEvent *event)
     if (m_notifyParent)
         emit notified(kClickNotification, controlId(this));
     else
-        openLink();
+        OpenLink();
     event->accept();
 }
 
 void CStyledLabel::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange && font() != m_windowFont)
-        attachFont(font());
+        AttachFont(font());
     if (event->type() == QEvent::PaletteChange) {
         m_systemBackground = systemBackgroundColor();
-        repaintWithParent();
+        RepaintWithParent();
     }
     QWidget::changeEvent(event);
 }
@@ -370,7 +370,7 @@ bool CStyledLabel::event(QEvent *event)
     switch (event->type()) {
     case QEvent::ApplicationPaletteChange:
         m_systemBackground = systemBackgroundColor();
-        repaintWithParent();
+        RepaintWithParent();
         break;
     case QEvent::DynamicPropertyChange: // style words set from outside
         update();
@@ -383,46 +383,46 @@ bool CStyledLabel::event(QEvent *event)
 
 // A new window font (the placeholder's, handed over by replaceControl) is
 // where the description starts over.
-void CStyledLabel::attachFont(const QFont &windowFont)
+void CStyledLabel::AttachFont(const QFont &windowFont)
 {
     m_windowFont = windowFont;
-    m_logFont = LogFont::FromQFont(windowFont, logicalDpiY());
-    rebuildFont();
+    m_logFont = LogFont::fromQFont(windowFont, logicalDpiY());
+    RebuildFont();
 }
 
-void CStyledLabel::rebuildFont()
+void CStyledLabel::RebuildFont()
 {
-    m_font = m_logFont.ToQFont();
-    repaintWithParent();
+    m_font = m_logFont.toQFont();
+    RepaintWithParent();
 }
 
-void CStyledLabel::repaintWithParent()
+void CStyledLabel::RepaintWithParent()
 {
     repaint();
     if (QWidget *parent = parentWidget())
         parent->repaint(geometry());
 }
 
-void CStyledLabel::setLink(LinkMode mode, bool notifyParent)
+void CStyledLabel::SetLink(LinkMode mode, bool notifyParent)
 {
     m_linkMode = mode;
     m_notifyParent = notifyParent;
-    setStyleBit(WindowStyle::kStaticNotify, mode != LinkMode::None);
+    SetStyleBit(WindowStyle::kStaticNotify, mode != LinkMode::None);
 }
 
-void CStyledLabel::setStyleBit(std::uint32_t bit, bool on)
+void CStyledLabel::SetStyleBit(std::uint32_t bit, bool on)
 {
     const std::uint32_t style = windowStyle(this);
     setWindowStyle(this, on ? style | bit : style & ~bit);
 }
 
-void CStyledLabel::setExtendedStyleBit(std::uint32_t bit, bool on)
+void CStyledLabel::SetExtendedStyleBit(std::uint32_t bit, bool on)
 {
     const std::uint32_t style = extendedStyle(this);
     setExtendedStyle(this, on ? style | bit : style & ~bit);
 }
 
-void CStyledLabel::restartBlink(BlinkKind kind)
+void CStyledLabel::RestartBlink(BlinkKind kind)
 {
     m_blinkTimer.stop();
     m_blinkPhase = false;
@@ -430,7 +430,7 @@ void CStyledLabel::restartBlink(BlinkKind kind)
     m_blinkKind = kind;
 }
 
-void CStyledLabel::paintFrame(QPainter &painter) const
+void CStyledLabel::PaintFrame(QPainter &painter) const
 {
     QRect frame = rect();
     if (windowStyle(this) & WindowStyle::kBorder) {
@@ -443,28 +443,28 @@ void CStyledLabel::paintFrame(QPainter &painter) const
         qDrawShadeRect(&painter, frame, palette(), true, 1, 0);
 }
 
-void CStyledLabel::paintClient(QPainter &painter, const QRect &client) const
+void CStyledLabel::PaintClient(QPainter &painter, const QRect &client) const
 {
     if (!m_transparent)
-        paintBackground(painter, client);
-    paintText(painter, client);
+        PaintBackground(painter, client);
+    PaintText(painter, client);
 }
 
 // A background blink shows the second colour in its off phase.
-void CStyledLabel::paintBackground(QPainter &painter, const QRect &client) const
+void CStyledLabel::PaintBackground(QPainter &painter, const QRect &client) const
 {
     if (m_blinkKind == BlinkKind::Background && !m_blinkPhase && m_blinkTimer.isActive())
-        painter.fillRect(client, ToQColor(m_secondColor));
+        painter.fillRect(client, toQColor(m_secondColor));
     else if (m_fillMode == 0)
         painter.fillRect(client, m_userBackground.value_or(m_systemBackground));
     else
         paintGradient(painter, client, m_firstColor, m_secondColor, kGradientBands);
 }
 
-void CStyledLabel::paintText(QPainter &painter, const QRect &client) const
+void CStyledLabel::PaintText(QPainter &painter, const QRect &client) const
 {
     painter.setFont(m_font);
-    painter.setPen(textColorForPaint());
+    painter.setPen(TextColorForPaint());
     if (m_rotated) {
         // Baseline-left at the centre, turned counter-clockwise by the escapement.
         painter.save();
@@ -479,21 +479,21 @@ void CStyledLabel::paintText(QPainter &painter, const QRect &client) const
     painter.drawText(client, flags, shown);
     if (m_embossed) {
         const int offset = m_embossDirection == 0 ? -1 : 1;
-        painter.setPen(ToQColor(m_embossColor));
+        painter.setPen(toQColor(m_embossColor));
         painter.drawText(client.translated(offset, offset), flags, shown);
     }
 }
 
 // In the off phase of a text blink the text takes the colour of the user
 // background, so that it vanishes into a solid one.
-QColor CStyledLabel::textColorForPaint() const
+QColor CStyledLabel::TextColorForPaint() const
 {
     if (m_blinkKind == BlinkKind::Text && !m_blinkPhase)
         return m_userBackground.value_or(QColor(Qt::black));
-    return ToQColor(m_textColor);
+    return toQColor(m_textColor);
 }
 
-void CStyledLabel::openLink() const
+void CStyledLabel::OpenLink() const
 {
     QUrl url;
     if (m_linkMode == LinkMode::Web)
@@ -502,8 +502,8 @@ void CStyledLabel::openLink() const
         url = QUrl(QStringLiteral("mailto:") + m_text, QUrl::TolerantMode);
     else
         return;
-    if (urlOpener())
-        urlOpener()(url);
+    if (CurrentUrlOpener())
+        CurrentUrlOpener()(url);
     else
         QDesktopServices::openUrl(url);
 }

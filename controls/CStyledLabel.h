@@ -48,8 +48,8 @@ public:
     QString text() const { return m_text; }
     void setText(const QString &text);
 
-    const LogFont &logFont() const { return m_logFont; }
-    const QFont &textFont() const { return m_font; }
+    const LogFont &GetLogFont() const { return m_logFont; }
+    const QFont &GetTextFont() const { return m_font; }
 
     virtual CStyledLabel &SetBackgroundColor(COLORREF first, COLORREF second, int fillMode = 0);
     virtual CStyledLabel &SetForegroundColor(COLORREF color);
@@ -74,7 +74,7 @@ public:
     virtual CStyledLabel &SetLinkTarget(const QString &target);
 
     // The area inside the border and static edge the style words ask for.
-    QRect clientRect() const;
+    QRect ClientRect() const;
 
 signals:
     // The click notification to the parent: kClickNotification and the id.
@@ -88,20 +88,20 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    void attachFont(const QFont &windowFont);
-    void rebuildFont();
-    void repaintWithParent();
-    void setLink(LinkMode mode, bool notifyParent);
-    void setStyleBit(std::uint32_t bit, bool on);
-    void setExtendedStyleBit(std::uint32_t bit, bool on);
-    void restartBlink(BlinkKind kind);
-    void paintFrame(QPainter &painter) const;
-    void paintClient(QPainter &painter, const QRect &client) const;
-    void paintBackground(QPainter &painter, const QRect &client) const;
-    void paintText(QPainter &painter, const QRect &client) const;
-    QColor textColorForPaint() const;
-    void openLink() const;
-    static UrlOpener &urlOpener();
+    void AttachFont(const QFont &windowFont);
+    void RebuildFont();
+    void RepaintWithParent();
+    void SetLink(LinkMode mode, bool notifyParent);
+    void SetStyleBit(std::uint32_t bit, bool on);
+    void SetExtendedStyleBit(std::uint32_t bit, bool on);
+    void RestartBlink(BlinkKind kind);
+    void PaintFrame(QPainter &painter) const;
+    void PaintClient(QPainter &painter, const QRect &client) const;
+    void PaintBackground(QPainter &painter, const QRect &client) const;
+    void PaintText(QPainter &painter, const QRect &client) const;
+    QColor TextColorForPaint() const;
+    void OpenLink() const;
+    static UrlOpener &CurrentUrlOpener();
 
     COLORREF m_textColor;
     COLORREF m_embossColor = 0xFFFFFF;

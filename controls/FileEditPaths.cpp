@@ -9,12 +9,12 @@
 
 #include <climits>
 
-namespace stubsetup::FileEditPaths {
+namespace stubsetup::fileEditPaths {
 namespace {
 
 // Only '*' and '?' are wildcards in a typed entry; every other character,
 // brackets included, stands for itself.
-QRegularExpression WildcardExpression(const QString &pattern)
+QRegularExpression wildcardExpression(const QString &pattern)
 {
     QString expression;
     for (const QChar character : pattern) {
@@ -29,60 +29,60 @@ QRegularExpression WildcardExpression(const QString &pattern)
                               QRegularExpression::DotMatchesEverythingOption);
 }
 
-QString ExistingFile(const QString &path)
+QString existingFile(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(toQtFileName(path)).isFile() && FitsPathLimit(path)
+    return !path.isEmpty() && QFileInfo(toQtFileName(path)).isFile() && fitsPathLimit(path)
                ? path
                : QString();
 }
 
 } // namespace
 
-QString FullPath(const QString &path)
+QString fullPath(const QString &path)
 {
     const QDir current(fromQtFileName(QDir::currentPath()));
     const QString full = QDir::cleanPath(current.absoluteFilePath(path));
     return path.endsWith('/') && !full.endsWith('/') ? full + '/' : full;
 }
 
-bool FitsPathLimit(const QString &path)
+bool fitsPathLimit(const QString &path)
 {
     return toLocalBytes(path).size() < PATH_MAX;
 }
 
-QString DirectoryPart(const QString &path)
+QString directoryPart(const QString &path)
 {
     return path.left(path.lastIndexOf('/') + 1);
 }
 
-bool IsShortcutName(const QString &path)
+bool isShortcutName(const QString &path)
 {
     const QString extension = path.right(4).toLower();
     return extension == QLatin1String(".lnk") || extension == QLatin1String(".pif");
 }
 
-QString ShortcutTarget(const QString &shortcut)
+QString shortcutTarget(const QString &shortcut)
 {
-    const auto links = platform::ReadShortcut(shortcut);
+    const auto links = platform::readShortcut(shortcut);
     if (!links)
         return {};
-    QString local = ExistingFile(links->localPath);
+    QString local = existingFile(links->localPath);
     if (!local.isEmpty() || links->relativePath.isEmpty())
         return local;
     QString relative = links->relativePath;
     relative.replace('\\', '/');
-    return ExistingFile(FullPath(QFileInfo(shortcut).absoluteDir().filePath(relative)));
+    return existingFile(fullPath(QFileInfo(shortcut).absoluteDir().filePath(relative)));
 }
 
-bool HasWildcards(const QString &pattern)
+bool hasWildcards(const QString &pattern)
 {
     return pattern.contains('*') || pattern.contains('?');
 }
 
-QStringList MatchingFiles(const QString &pattern)
+QStringList matchingFiles(const QString &pattern)
 {
-    const QString folder = DirectoryPart(pattern);
-    const QRegularExpression names = WildcardExpression(pattern.mid(folder.size()));
+    const QString folder = directoryPart(pattern);
+    const QRegularExpression names = wildcardExpression(pattern.mid(folder.size()));
     QStringList files;
     const QFileInfoList entries =
         QDir(toQtFileName(folder))
@@ -94,7 +94,7 @@ QStringList MatchingFiles(const QString &pattern)
     return files;
 }
 
-QString NearestExistingFolder(const QString &path)
+QString nearestExistingFolder(const QString &path)
 {
     QString candidate = path;
     while (!candidate.isEmpty()) {
@@ -110,4 +110,4 @@ QString NearestExistingFolder(const QString &path)
     return {};
 }
 
-} // namespace stubsetup::FileEditPaths
+} // namespace stubsetup::fileEditPaths

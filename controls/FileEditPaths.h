@@ -7,37 +7,37 @@
 // whose bytes in the locale's charset name the file; they use '/', an entry
 // is absolute when it begins with '/', and full paths are made against the
 // process's current directory.
-namespace stubsetup::FileEditPaths {
+namespace stubsetup::fileEditPaths {
 
 // `path` made absolute and cleaned of "." and ".." steps; a trailing '/'
 // stays, as it marks a folder.
-QString FullPath(const QString &path);
+QString fullPath(const QString &path);
 
 // Whether a path fits the platform's limit. Longer paths are refused rather
 // than cut, since a cut path names another file.
-bool FitsPathLimit(const QString &path);
+bool fitsPathLimit(const QString &path);
 
 // The directory part of `path`: everything up to and including the last '/',
 // empty when there is none.
-QString DirectoryPart(const QString &path);
+QString directoryPart(const QString &path);
 
 // Whether the name ends in ".lnk" or ".pif", in any case.
-bool IsShortcutName(const QString &path);
+bool isShortcutName(const QString &path);
 
 // The target of the shortcut file `shortcut`: its local path, or else its
 // relative path taken from the shortcut's folder, whichever names an existing
 // file first; empty when neither does.
-QString ShortcutTarget(const QString &shortcut);
+QString shortcutTarget(const QString &shortcut);
 
 // Whether `pattern` holds a wildcard ('*' or '?').
-bool HasWildcards(const QString &pattern);
+bool hasWildcards(const QString &pattern);
 
 // The files (no directories) whose names match the wildcards in the last
 // step of the full path `pattern`, as full paths in name order.
-QStringList MatchingFiles(const QString &pattern);
+QStringList matchingFiles(const QString &pattern);
 
 // The deepest existing folder on the way up from `path`, with a trailing '/';
 // empty when none is found.
-QString NearestExistingFolder(const QString &path);
+QString nearestExistingFolder(const QString &path);
 
-} // namespace stubsetup::FileEditPaths
+} // namespace stubsetup::fileEditPaths

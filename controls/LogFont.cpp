@@ -80,7 +80,7 @@ void applyAverageWidth(QFont &font, int width)
 
 } // namespace
 
-void LogFont::SetFaceName(const QString &name)
+void LogFont::setFaceName(const QString &name)
 {
     int length = std::min<int>(name.size(), kMaxFaceNameLength);
     if (length > 0 && length < name.size() && name.at(length - 1).isHighSurrogate())
@@ -88,7 +88,7 @@ void LogFont::SetFaceName(const QString &name)
     faceName = name.left(length);
 }
 
-QFont LogFont::ToQFont() const
+QFont LogFont::toQFont() const
 {
     QFont font;
     if (!faceName.isEmpty())
@@ -108,7 +108,7 @@ QFont LogFont::ToQFont() const
     return font;
 }
 
-LogFont LogFont::FromQFont(const QFont &font, int dpiY)
+LogFont LogFont::fromQFont(const QFont &font, int dpiY)
 {
     LogFont description;
     description.height =
@@ -122,7 +122,7 @@ LogFont LogFont::FromQFont(const QFont &font, int dpiY)
     description.quality = qualityOf(font.styleStrategy());
     description.pitchAndFamily = static_cast<std::uint8_t>((font.fixedPitch() ? kFixedPitch : 0) |
                                                            familyOf(font.styleHint()));
-    description.SetFaceName(font.family());
+    description.setFaceName(font.family());
     return description;
 }
 

@@ -39,18 +39,18 @@ struct LogFont {
     std::uint8_t clipPrecision = 0;
     std::uint8_t quality = 0;
     std::uint8_t pitchAndFamily = 0;
-    QString faceName; // at most kMaxFaceNameLength characters, see SetFaceName
+    QString faceName; // at most kMaxFaceNameLength characters, see setFaceName
 
     // Stores `name` cut to kMaxFaceNameLength characters (never inside a
     // surrogate pair), as the fixed-size face field of the record would.
-    void SetFaceName(const QString &name);
+    void setFaceName(const QString &name);
 
     // The font to draw with. Escapement is not part of a QFont: whoever draws
     // rotates the painter by it.
-    QFont ToQFont() const;
+    QFont toQFont() const;
 
     // Describes `font` as shown on a screen of `dpiY` dots per inch.
-    static LogFont FromQFont(const QFont &font, int dpiY);
+    static LogFont fromQFont(const QFont &font, int dpiY);
 };
 
 } // namespace stubsetup

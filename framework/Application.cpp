@@ -19,13 +19,13 @@ constexpr char kFallbackPlatform[] = "offscreen";
 // hosting this code formats its own texts and keeps the locale it chose.
 class LocaleKeeper {
 public:
-    LocaleKeeper() : m_strLocale(std::setlocale(LC_ALL, nullptr)) {}
-    ~LocaleKeeper() { std::setlocale(LC_ALL, m_strLocale.c_str()); }
+    LocaleKeeper() : m_locale(std::setlocale(LC_ALL, nullptr)) {}
+    ~LocaleKeeper() { std::setlocale(LC_ALL, m_locale.c_str()); }
     LocaleKeeper(const LocaleKeeper &) = delete;
     LocaleKeeper &operator=(const LocaleKeeper &) = delete;
 
 private:
-    std::string m_strLocale;
+    std::string m_locale;
 };
 
 } // namespace
@@ -36,14 +36,14 @@ ApplicationScope::~ApplicationScope() = default;
 
 bool ApplicationScope::start(const DisplayTarget &target)
 {
-    m_strPlatform = target.platformEntry + ';' + kFallbackPlatform;
-    m_arguments[0] = m_strProgramName.data();
-    m_arguments[1] = m_strPlatformOption.data();
-    m_arguments[2] = m_strPlatform.data();
-    m_nArgumentCount = 3;
+    m_platform = target.platformEntry + ';' + kFallbackPlatform;
+    m_arguments[0] = m_programName.data();
+    m_arguments[1] = m_platformOption.data();
+    m_arguments[2] = m_platform.data();
+    m_argumentCount = 3;
 
     const LocaleKeeper locale;
-    m_application = std::make_unique<QApplication>(m_nArgumentCount, m_arguments);
+    m_application = std::make_unique<QApplication>(m_argumentCount, m_arguments);
     // A platform may start without a screen (a frame buffer that cannot be
     // opened); Qt would abort at the first window.
     return QGuiApplication::platformName() == QString::fromStdString(target.platform) &&

@@ -25,10 +25,10 @@ private:
     bool start(const DisplayTarget &target);
 
     // QApplication refers to argc and argv for its whole life.
-    std::string m_strProgramName = "stubsetup";
-    std::string m_strPlatformOption = "-platform";
-    std::string m_strPlatform;
-    int m_nArgumentCount = 0;
+    std::string m_programName = "stubsetup";
+    std::string m_platformOption = "-platform";
+    std::string m_platform;
+    int m_argumentCount = 0;
     char *m_arguments[4] = {};
     std::unique_ptr<QApplication> m_application; // null: started by someone else
 };

@@ -41,7 +41,7 @@ private:
 template <class Widget> class CControl {
 public:
     Widget *operator->() const { return m_widget; }
-    Widget *get() const { return m_widget; }
+    Widget *Get() const { return m_widget; }
     bool IsAttached() const { return m_widget != nullptr; }
     void Attach(Widget *widget) { m_widget = widget; }
 

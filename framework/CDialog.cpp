@@ -65,18 +65,18 @@ int CDialog::DoModal()
 {
     m_nEndResult.reset();
     if (OnInitDialog())
-        focusFirstTabStop();
+        FocusFirstTabStop();
     // A dialog may end while it opens; it is then never shown.
     if (!m_nEndResult)
         exec();
-    stopTimers();
+    StopTimers();
     return m_nEndResult.value_or(IDCANCEL);
 }
 
 void CDialog::EndDialog(int result)
 {
     m_nEndResult = result;
-    stopTimers();
+    StopTimers();
     done(result);
 }
 
@@ -136,7 +136,7 @@ void CDialog::setTimerPeriodDivisor(int divisor)
     g_timerPeriodDivisor = divisor > 0 ? divisor : 1;
 }
 
-void CDialog::stopTimers()
+void CDialog::StopTimers()
 {
     // Stopped, not destroyed: the last tick may be what ends the dialog.
     for (const auto &[id, timer] : m_timers)
@@ -217,7 +217,7 @@ void CDialog::reject()
     OnCancel();
 }
 
-void CDialog::focusFirstTabStop()
+void CDialog::FocusFirstTabStop()
 {
     for (QWidget *widget = nextInFocusChain(); widget != this;
          widget = widget->nextInFocusChain()) {

@@ -71,8 +71,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void focusFirstTabStop();
-    void stopTimers();
+    void FocusFirstTabStop();
+    void StopTimers();
 
     DialogBaseUnits m_baseUnits;
     std::map<int, std::unique_ptr<QTimer>> m_timers;

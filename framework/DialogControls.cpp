@@ -62,7 +62,7 @@ QWidget *makeStaticIcon(QWidget &dialog, const ControlTemplate &control, const Q
 {
     auto *label = new QLabel(&dialog);
     const int side = qMin(geometry.width(), geometry.height());
-    label->setPixmap(LoadIconResource(QString::fromUtf8(control.text)).pixmap(side, side));
+    label->setPixmap(loadIconResource(QString::fromUtf8(control.text)).pixmap(side, side));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
@@ -143,14 +143,14 @@ Qt::ScrollBarPolicy scrollBarPolicy(const ControlTemplate &control, std::uint32_
 class DialogTextEdit final : public QTextEdit {
 public:
     DialogTextEdit(QWidget *parent, bool wantsReturn)
-        : QTextEdit(parent), m_bWantsReturn(wantsReturn)
+        : QTextEdit(parent), m_wantsReturn(wantsReturn)
     {}
 
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-        if (!enter || m_bWantsReturn) {
+        if (!enter || m_wantsReturn) {
             QTextEdit::keyPressEvent(event);
         } else if (event->modifiers() & Qt::ControlModifier) {
             if (!isReadOnly())
@@ -161,7 +161,7 @@ protected:
     }
 
 private:
-    bool m_bWantsReturn;
+    bool m_wantsReturn;
 };
 
 QWidget *makeRichEdit(QWidget &dialog, const ControlTemplate &control)

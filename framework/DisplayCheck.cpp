@@ -71,7 +71,7 @@ bool canReachDisplay(const DisplayTarget &target, const EnvironmentLookup &envir
     if (target.platform.empty())
         return false;
     if (target.platform == kWaylandPlatform)
-        return DisplayProbe::waylandSocketAccepts(waylandSocketPath(environment));
+        return displayProbe::waylandSocketAccepts(waylandSocketPath(environment));
     return true;
 }
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-namespace stubsetup::DisplayProbe {
+namespace stubsetup::displayProbe {
 
 // Whether a Wayland compositor accepts a connection on the socket at `socketPath`.
 bool waylandSocketAccepts(const std::string &socketPath);
 
-} // namespace stubsetup::DisplayProbe
+} // namespace stubsetup::displayProbe

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-namespace stubsetup::DisplayProbe {
+namespace stubsetup::displayProbe {
 
 bool waylandSocketAccepts(const std::string &socketPath)
 {
@@ -25,4 +25,4 @@ bool waylandSocketAccepts(const std::string &socketPath)
            0;
 }
 
-} // namespace stubsetup::DisplayProbe
+} // namespace stubsetup::displayProbe

@@ -28,7 +28,7 @@ QImage readSquareImage(const QString &path, int side)
 
 } // namespace
 
-QIcon LoadIconResource(const QString &folder)
+QIcon loadIconResource(const QString &folder)
 {
     QIcon icon;
     const QDir dir(folder);

@@ -10,6 +10,6 @@ namespace stubsetup {
 // ("16", "32", ...), holding side x side premultiplied RGBA pixels, 8 bits
 // each. Reading it needs no image decoder, so showing a window's icon loads no
 // image plug-in. Files of any other name or length are skipped.
-QIcon LoadIconResource(const QString &folder);
+QIcon loadIconResource(const QString &folder);
 
 } // namespace stubsetup

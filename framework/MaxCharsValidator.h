@@ -13,15 +13,15 @@ class MaxCharsValidator final : public QValidator {
 public:
     MaxCharsValidator(QLineEdit &edit, int maxChars);
 
-    int maxChars() const { return m_nMaxChars; }
+    int maxChars() const { return m_maxChars; }
 
     State validate(QString &input, int &position) const override;
 
     static int characterCount(const QString &text);
 
 private:
-    const int m_nMaxChars;
-    int m_nCurrentLength; // the edit's text before the change being judged
+    const int m_maxChars;
+    int m_currentLength; // the edit's text before the change being judged
 };
 
 } // namespace stubsetup

@@ -17,7 +17,7 @@ constexpr char kReopenFailed[] =
     "The output file could not be created.  Check that all paths and permissions are proper.";
 
 // Worded as the framework's own file-error messages, %1 the file's name.
-QString FileErrorMessage(const std::error_code &error, const std::string &file)
+QString fileErrorMessage(const std::error_code &error, const std::string &file)
 {
     const QString name = toQString(file);
     if (error == std::errc::no_space_on_device || error == std::errc::file_too_large)
@@ -53,7 +53,8 @@ const DialogTemplate &CDialogDuplicateAndAppend::Template()
              40, 83, 8},
             {IDC_APPEND_FILE, ControlKind::Edit, "", kField, 0, 7, 50, 253, 13},
             {kNoControlId, ControlKind::SeparatorLine, "", kStaticSunken, 0, 6, 102, 253, 1},
-            {kNoControlId, ControlKind::StaticIcon, kProgramIconResource, kStaticIcon, 0, 7, 7, 20, 20},
+            {kNoControlId, ControlKind::StaticIcon, kProgramIconResource, kStaticIcon, 0, 7, 7, 20,
+             20},
         },
     };
     return dialog;
@@ -100,7 +101,7 @@ void CDialogDuplicateAndAppend::DoDataExchange(CDataExchange &dx)
 void CDialogDuplicateAndAppend::OnOK()
 {
     UpdateData(true);
-    if (!platform::CopyFileWithMode(ProgramFile(), m_strOutputFile)) {
+    if (!platform::copyFileWithMode(ProgramFile(), m_strOutputFile)) {
         AfxMessageBox(kCopyFailed);
         return;
     }
@@ -124,7 +125,7 @@ void CDialogDuplicateAndAppend::AppendToOutput(const std::string &appendFile)
     using Status = platform::AppendOutcome::Status;
     const platform::AppendOutcome outcome = [&] {
         const CWaitCursor wait;
-        return platform::AppendFileContents(appendFile, m_strOutputFile);
+        return platform::appendFileContents(appendFile, m_strOutputFile);
     }();
     switch (outcome.status) {
     case Status::Appended:
@@ -135,10 +136,10 @@ void CDialogDuplicateAndAppend::AppendToOutput(const std::string &appendFile)
         AfxMessageBox(kReopenFailed);
         break;
     case Status::ReadFailed:
-        AfxMessageBox(FileErrorMessage(outcome.error, appendFile), MessageBox::Style::Stop);
+        AfxMessageBox(fileErrorMessage(outcome.error, appendFile), MessageBox::Style::Stop);
         break;
     case Status::WriteFailed:
-        AfxMessageBox(FileErrorMessage(outcome.error, m_strOutputFile), MessageBox::Style::Stop);
+        AfxMessageBox(fileErrorMessage(outcome.error, m_strOutputFile), MessageBox::Style::Stop);
         break;
     }
 }

@@ -1,8 +1,8 @@
 #include "app/gui/CInstallerDlg.h"
 
+#include "app/InstallPath.h"
 #include "app/gui/CDialogDuplicateAndAppend.h"
 #include "app/gui/CUsageDlg.h"
-#include "app/InstallPath.h"
 #include "app/gui/ProgramIcon.h"
 
 #include "framework/Window.h"
@@ -42,7 +42,7 @@ constexpr int kCountdownDisabled[] = {
 };
 
 // A progress bar counts in int; sleeps beyond that still fill it.
-int ProgressValue(std::uint32_t seconds)
+int progressValue(std::uint32_t seconds)
 {
     return static_cast<int>(std::min<std::uint32_t>(seconds, INT_MAX));
 }
@@ -96,7 +96,7 @@ const DialogTemplate &CInstallerDlg::Template()
     return dialog;
 }
 
-CInstallerDlg::CInstallerDlg(QWidget *parent) : CDialog(Template(), parent), m_hIcon(ProgramIcon())
+CInstallerDlg::CInstallerDlg(QWidget *parent) : CDialog(Template(), parent), m_hIcon(programIcon())
 {
     AddReturnCodeItems();
     MapClicked(IDC_USAGE, [this] { OnUsage(); });
@@ -186,7 +186,7 @@ bool CInstallerDlg::CanCountDown() const
 
 void CInstallerDlg::StartCountdown()
 {
-    m_ctlProgress->setRange(0, ProgressValue(m_nSleepSeconds));
+    m_ctlProgress->setRange(0, progressValue(m_nSleepSeconds));
     m_nElapsedSeconds = 0;
     SetTimer(kCountdownTimerId, kCountdownPeriodMs);
     for (int id : kCountdownDisabled)
@@ -213,7 +213,7 @@ void CInstallerDlg::OnTimer(int id)
 void CInstallerDlg::OnCountdownTick()
 {
     ++m_nElapsedSeconds;
-    m_ctlProgress->setValue(ProgressValue(m_nElapsedSeconds));
+    m_ctlProgress->setValue(progressValue(m_nElapsedSeconds));
     SetTimeRemaining(m_nSleepSeconds - m_nElapsedSeconds);
     UpdateData(false);
     if (m_nElapsedSeconds != m_nSleepSeconds)

@@ -22,8 +22,8 @@ const DialogTemplate &CUsageDlg::Template()
         kShellDialogFont,
         8,
         {
-            {kNoControlId, ControlKind::StaticIcon, kProgramIconResource, kStaticIcon, 0, 11, 17, 21,
-             20},
+            {kNoControlId, ControlKind::StaticIcon, kProgramIconResource, kStaticIcon, 0, 11, 17,
+             21, 20},
             {kNoControlId, ControlKind::StaticText, kVersionText, kStaticLeft | kStaticNoPrefix, 0,
              40, 10, 119, 8},
             {kNoControlId, ControlKind::StaticText, "Corvane update test installer", kStaticLeft, 0,
@@ -40,7 +40,7 @@ const DialogTemplate &CUsageDlg::Template()
 
 CUsageDlg::CUsageDlg(QWidget *parent) : CDialog(Template(), parent)
 {
-    SetIcon(ProgramIcon(), true);
+    SetIcon(programIcon(), true);
     // The reference has no label of its own; its first heading names it.
     GetDlgItem(IDC_RICHTEXT)->setAccessibleName(QStringLiteral("Usage"));
 }
@@ -49,7 +49,7 @@ bool CUsageDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     // Whatever was typed last time is gone: the reference is written anew.
-    WriteUsageDocument(*m_ctlRichText->document());
+    writeUsageDocument(*m_ctlRichText->document());
     m_ctlRichText->moveCursor(QTextCursor::Start);
     return true;
 }

@@ -6,9 +6,9 @@
 
 namespace stubsetup {
 
-QIcon ProgramIcon()
+QIcon programIcon()
 {
-    return LoadIconResource(QString::fromLatin1(kProgramIconResource));
+    return loadIconResource(QString::fromLatin1(kProgramIconResource));
 }
 
 } // namespace stubsetup

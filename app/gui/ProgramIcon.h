@@ -8,6 +8,6 @@ namespace stubsetup {
 // dialog templates name it for static icon controls.
 inline constexpr char kProgramIconResource[] = ":/stubsetup/icons/stubsetup";
 
-QIcon ProgramIcon();
+QIcon programIcon();
 
 } // namespace stubsetup

@@ -55,10 +55,10 @@ MessageBox::Style toBoxStyle(MessageStyle style)
 // Texts arrive as the locale's narrow bytes.
 QtUserInterface::QtUserInterface(std::unique_ptr<ApplicationScope> application,
                                  const std::string &caption)
-    : m_application(std::move(application)), m_strCaption(toQString(caption))
+    : m_application(std::move(application)), m_caption(toQString(caption))
 {
-    MessageBox::setProgramCaption(m_strCaption);
-    QApplication::setWindowIcon(ProgramIcon());
+    MessageBox::setProgramCaption(m_caption);
+    QApplication::setWindowIcon(programIcon());
     if (g_nextMessageHandler == nullptr)
         g_nextMessageHandler = qInstallMessageHandler(endOnLostWaylandConnection);
 }
@@ -66,7 +66,7 @@ QtUserInterface::QtUserInterface(std::unique_ptr<ApplicationScope> application,
 void QtUserInterface::showMessage(const std::string &text, MessageStyle style,
                                   const std::string & /*reason*/)
 {
-    MessageBox::show(toQString(text), m_strCaption, toBoxStyle(style));
+    MessageBox::show(toQString(text), m_caption, toBoxStyle(style));
 }
 
 DialogResult QtUserInterface::runProgressDialog(InstallerDialogValues &values)

@@ -27,7 +27,7 @@ public:
 
 private:
     std::unique_ptr<ApplicationScope> m_application;
-    QString m_strCaption;
+    QString m_caption;
 };
 
 } // namespace stubsetup

@@ -24,7 +24,7 @@ constexpr int kTabStopCharacters = 6;
 QTextCharFormat textFormat(qreal pointSize, bool bold, bool italic)
 {
     QTextCharFormat format;
-    format.setFontFamilies({UsageFontFamily()});
+    format.setFontFamilies({usageFontFamily()});
     format.setFontFixedPitch(true);
     format.setFontPointSize(pointSize);
     format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
@@ -51,7 +51,7 @@ void writeLine(QTextCursor &cursor, const UsageLine &line)
 
 void setTabStops(QTextDocument &document)
 {
-    QFont font(UsageFontFamily());
+    QFont font(usageFontFamily());
     font.setPointSizeF(kBodyPointSize);
     QTextOption option = document.defaultTextOption();
     option.setTabStopDistance(QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) *
@@ -62,7 +62,7 @@ void setTabStops(QTextDocument &document)
 
 } // namespace
 
-QString UsageFontFamily()
+QString usageFontFamily()
 {
     static const QString family = [] {
         const QString preferred = QStringLiteral("Courier New");
@@ -73,7 +73,7 @@ QString UsageFontFamily()
     return family;
 }
 
-void WriteUsageDocument(QTextDocument &document)
+void writeUsageDocument(QTextDocument &document)
 {
     document.clear();
     setTabStops(document);

@@ -9,14 +9,14 @@ namespace stubsetup::platform {
 class SharedModule {
 public:
     // Null when the file is missing or cannot be loaded.
-    static std::unique_ptr<SharedModule> Load(const std::string &path);
+    static std::unique_ptr<SharedModule> load(const std::string &path);
 
     ~SharedModule();
     SharedModule(const SharedModule &) = delete;
     SharedModule &operator=(const SharedModule &) = delete;
 
     // Null when the module has no such symbol.
-    void *FindSymbol(const char *name) const;
+    void *findSymbol(const char *name) const;
 
 private:
     explicit SharedModule(void *handle) : m_handle(handle) {}

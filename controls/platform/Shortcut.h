@@ -17,6 +17,6 @@ struct ShortcutLinks {
 // Reads the links of the shortcut file at `path`, text whose bytes in the
 // locale's charset name it (relative paths against the current directory);
 // none when the file cannot be read as a shortcut.
-std::optional<ShortcutLinks> ReadShortcut(const QString &path);
+std::optional<ShortcutLinks> readShortcut(const QString &path);
 
 } // namespace stubsetup::platform

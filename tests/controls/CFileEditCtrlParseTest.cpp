@@ -115,11 +115,11 @@ TEST(ShortcutReaderTest, ReadsTheLinksOfAShortcutWrittenByTheTests)
     QTemporaryDir temp;
     const QString path = temp.filePath("both.lnk");
     WriteShortcut(path, "/data/file.bin", "..\\data\\file.bin");
-    const auto links = platform::ReadShortcut(path);
+    const auto links = platform::readShortcut(path);
     ASSERT_TRUE(links);
     EXPECT_EQ(links->localPath, "/data/file.bin");
     EXPECT_EQ(links->relativePath, "..\\data\\file.bin");
-    EXPECT_FALSE(platform::ReadShortcut(temp.filePath("absent.lnk")));
+    EXPECT_FALSE(platform::readShortcut(temp.filePath("absent.lnk")));
 }
 
 TEST_F(ParseTest, NextPathNeedsAPosition)

@@ -76,7 +76,7 @@ class StyledLabelTest : public testing::Test {
 protected:
     StyledLabelTest()
     {
-        LogFont description = label.logFont();
+        LogFont description = label.GetLogFont();
         description.height = -28;
         description.weight = 700;
         description.quality = LogFont::kNonAntialiasedQuality;
@@ -90,14 +90,14 @@ protected:
 TEST_F(StyledLabelTest, SolidBackgroundFillsWithTheFirstColour)
 {
     EXPECT_EQ(painted(label).pixelColor(5, 5), QApplication::palette().color(QPalette::Button));
-    label.SetBackgroundColor(MakeColorref(10, 200, 30), kRed, 0);
+    label.SetBackgroundColor(makeColorref(10, 200, 30), kRed, 0);
     EXPECT_EQ(countOf(painted(label), QColor(10, 200, 30)), 200 * 120);
 }
 
 TEST_F(StyledLabelTest, GradientPaintsAtMostOneBandPerPixelEndingAfter99Steps)
 {
     label.resize(250, 20);
-    label.SetBackgroundColor(MakeColorref(200, 0, 50), MakeColorref(10, 255, 50), 1);
+    label.SetBackgroundColor(makeColorref(200, 0, 50), makeColorref(10, 255, 50), 1);
     QImage image = painted(label);
     std::vector<int> expectedRuns(99, 2);
     expectedRuns.push_back(52);
@@ -225,46 +225,46 @@ TEST_F(StyledLabelTest, SystemColourChangeRefreshesTheDefaultBackground)
 TEST_F(StyledLabelTest, FontOperationsRebuildTheDescription)
 {
     label.SetBold(true);
-    EXPECT_EQ(label.logFont().weight, 700);
+    EXPECT_EQ(label.GetLogFont().weight, 700);
     label.SetBold(false);
-    EXPECT_EQ(label.logFont().weight, 400);
-    EXPECT_EQ(label.textFont().weight(), QFont::Normal);
+    EXPECT_EQ(label.GetLogFont().weight, 400);
+    EXPECT_EQ(label.GetTextFont().weight(), QFont::Normal);
 
     // 96 dpi (fixed by the test environment): 20 pt is 26.67 pixels, cut to 26.
     ASSERT_EQ(label.logicalDpiY(), 96);
     label.SetPointSize(20);
-    EXPECT_EQ(label.logFont().height, -26);
-    EXPECT_EQ(label.logFont().width, 0);
-    EXPECT_EQ(label.textFont().pixelSize(), 26);
+    EXPECT_EQ(label.GetLogFont().height, -26);
+    EXPECT_EQ(label.GetLogFont().width, 0);
+    EXPECT_EQ(label.GetTextFont().pixelSize(), 26);
     label.SetPointSize(8);
-    EXPECT_EQ(label.logFont().height, -10);
+    EXPECT_EQ(label.GetLogFont().height, -10);
 
     label.SetTextAngle(45, true);
-    EXPECT_EQ(label.logFont().escapement, 450);
-    EXPECT_EQ(label.logFont().orientation, 450);
-    EXPECT_EQ(label.logFont().height, -10) << "other fields stay";
+    EXPECT_EQ(label.GetLogFont().escapement, 450);
+    EXPECT_EQ(label.GetLogFont().orientation, 450);
+    EXPECT_EQ(label.GetLogFont().height, -10) << "other fields stay";
 }
 
 TEST_F(StyledLabelTest, FaceNamesAreCutTo31Characters)
 {
     label.SetFaceName("Tahoma", 0);
-    EXPECT_EQ(label.logFont().faceName, "Tahoma");
-    EXPECT_EQ(label.logFont().charSet, 0);
-    EXPECT_EQ(label.textFont().family(), "Tahoma");
+    EXPECT_EQ(label.GetLogFont().faceName, "Tahoma");
+    EXPECT_EQ(label.GetLogFont().charSet, 0);
+    EXPECT_EQ(label.GetTextFont().family(), "Tahoma");
 
     const QString longName = QString(40, QLatin1Char('x'));
     label.SetFaceName(longName, 1);
-    EXPECT_EQ(label.logFont().faceName, longName.left(31));
+    EXPECT_EQ(label.GetLogFont().faceName, longName.left(31));
 
     // A character outside the basic plane is never split in half.
     const QString astral = QString(30, QLatin1Char('y')) + QString::fromUtf8("\xF0\x9D\x84\x9E");
     label.SetFaceName(astral, 1);
-    EXPECT_EQ(label.logFont().faceName, QString(30, QLatin1Char('y')));
+    EXPECT_EQ(label.GetLogFont().faceName, QString(30, QLatin1Char('y')));
 
     LogFont description;
     description.faceName = longName;
     label.SetLogFont(description);
-    EXPECT_EQ(label.logFont().faceName.size(), 31);
+    EXPECT_EQ(label.GetLogFont().faceName.size(), 31);
 }
 
 TEST(StyledLabelAttach, StartsFromThePlaceholdersOrTheApplicationsFont)
@@ -278,19 +278,19 @@ TEST(StyledLabelAttach, StartsFromThePlaceholdersOrTheApplicationsFont)
     placeholder->setFont(dialogFont);
     CStyledLabel header;
     replaceControl(placeholder, &header);
-    EXPECT_EQ(header.logFont().faceName, "DejaVu Serif");
-    EXPECT_EQ(header.logFont().height, -17);
-    EXPECT_EQ(header.logFont().italic, 1);
-    EXPECT_EQ(header.logFont().weight, 300);
+    EXPECT_EQ(header.GetLogFont().faceName, "DejaVu Serif");
+    EXPECT_EQ(header.GetLogFont().height, -17);
+    EXPECT_EQ(header.GetLogFont().italic, 1);
+    EXPECT_EQ(header.GetLogFont().weight, 300);
     EXPECT_EQ(header.text(), "Corvane Updater Test Installer");
     header.SetBold(true).SetBold(false);
-    EXPECT_EQ(header.logFont().weight, 400) << "not the starting weight";
+    EXPECT_EQ(header.GetLogFont().weight, 400) << "not the starting weight";
 
     const QFont original = QApplication::font();
     QApplication::setFont(QFont("DejaVu Sans Mono", 11));
     const CStyledLabel lone;
     QApplication::setFont(original);
-    EXPECT_EQ(lone.logFont().faceName, "DejaVu Sans Mono");
+    EXPECT_EQ(lone.GetLogFont().faceName, "DejaVu Sans Mono");
 }
 
 class StyledLabelLinkTest : public StyledLabelTest {

@@ -93,7 +93,7 @@ CurrentDirectory::~CurrentDirectory()
 
 FileEditTest::FileEditTest()
 {
-    QObject::connect(&m_control, &CFileEditCtrl::FileEditNotify, &m_parent,
+    QObject::connect(&m_control, &CFileEditCtrl::fileEditNotify, &m_parent,
                      [this](FileEditNotification *notification) {
                          EXPECT_EQ(notification->control, &m_control);
                          m_received.push_back(

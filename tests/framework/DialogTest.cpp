@@ -254,7 +254,7 @@ TEST(DialogTest, FieldExchangeFillsAndReadsBackInBothDirections)
     EXPECT_EQ(control<QLineEdit>(dialog, kPath)->text(), QString::fromUtf8("/opt/Größe"));
     EXPECT_EQ(control<QComboBox>(dialog, kReturnCode)->currentIndex(), 2);
     EXPECT_EQ(dialog.GetDlgItem(kHeader), &dialog.m_ctlHeader);
-    EXPECT_EQ(dialog.m_ctlProgress.get(), dialog.GetDlgItem(kProgress));
+    EXPECT_EQ(dialog.m_ctlProgress.Get(), dialog.GetDlgItem(kProgress));
     EXPECT_EQ(dialog.m_nPathChanges, 1);
 
     control<QLineEdit>(dialog, kMessage)->setText("Edited");

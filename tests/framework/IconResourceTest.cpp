@@ -28,12 +28,12 @@ TEST(IconResourceTest, ReadsEachSquareNamedByItsSideAndSkipsTheRest)
     writeFile(folder.filePath("icon"), opaqueRed.repeated(4));
     writeFile(folder.filePath("0"), QByteArray());
 
-    const QIcon icon = LoadIconResource(folder.path());
+    const QIcon icon = loadIconResource(folder.path());
     EXPECT_EQ(icon.availableSizes(), QList<QSize>({QSize(2, 2)}));
     const QImage image = icon.pixmap(2, 2).toImage();
     EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::red));
 
-    EXPECT_TRUE(LoadIconResource(folder.filePath("missing")).isNull());
+    EXPECT_TRUE(loadIconResource(folder.filePath("missing")).isNull());
 }
 
 } // namespace

@@ -104,7 +104,7 @@ public:
         if (terminatingToo)
             for (const int signal : TerminatingSignals())
                 sigaddset(&held, signal);
-        m_sizeSignalWasPending = IsPending(SIGXFSZ);
+        m_sizeSignalWasPending = isPending(SIGXFSZ);
         pthread_sigmask(SIG_BLOCK, &held, &m_previous);
     }
     HeldSignals(const HeldSignals &) = delete;
@@ -118,7 +118,7 @@ public:
             return m_sizeLimitHit;
         m_released = true;
         const int savedErrno = errno;
-        if (!m_sizeSignalWasPending && IsPending(SIGXFSZ)) {
+        if (!m_sizeSignalWasPending && isPending(SIGXFSZ)) {
             sigset_t sizeSignal;
             sigemptyset(&sizeSignal);
             sigaddset(&sizeSignal, SIGXFSZ);
@@ -131,7 +131,7 @@ public:
     }
 
 private:
-    static bool IsPending(int signal)
+    static bool isPending(int signal)
     {
         sigset_t pending;
         return sigpending(&pending) == 0 && sigismember(&pending, signal) == 1;
@@ -262,9 +262,9 @@ Outcome LockFile(int fd, int operation, const std::string &shown)
     auto pause = std::chrono::milliseconds(1);
     while (::flock(fd, operation | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR)
-            return Outcome::Failure(errno, shown);
+            return Outcome::failure(errno, shown);
         if (std::chrono::steady_clock::now() >= deadline)
-            return Outcome::Failure(EWOULDBLOCK, shown, "locked by another process");
+            return Outcome::failure(EWOULDBLOCK, shown, "locked by another process");
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
@@ -316,7 +316,7 @@ public:
 private:
     void createNamed()
     {
-        RemoveStaleTemporaries();
+        removeStaleTemporaries();
         for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
             const std::string name = TemporaryNamePrefix(m_target) + RandomCharacters();
             m_pending.record(m_folder, name);
@@ -354,7 +354,7 @@ private:
 
     // Named temporaries of this target left by saves that died: their lock is
     // free and they have not changed for a minute.
-    void RemoveStaleTemporaries() const
+    void removeStaleTemporaries() const
     {
         const int listing = ::openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         const std::unique_ptr<DIR, int (*)(DIR *)> folder(
@@ -369,11 +369,11 @@ private:
             const std::string name = entry->d_name;
             if (name.size() == prefix.size() + kRandomLength &&
                 name.compare(0, prefix.size(), prefix) == 0)
-                RemoveIfStale(name);
+                removeIfStale(name);
         }
     }
 
-    void RemoveIfStale(const std::string &name) const
+    void removeIfStale(const std::string &name) const
     {
         const FileDescriptor file(
             ::openat(m_folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -413,11 +413,11 @@ Outcome ExamineTarget(const FolderEntry &entry, ExistingFile &existing)
 {
     if (::fstatat(entry.folder.get(), entry.name.c_str(), &existing.status, AT_SYMLINK_NOFOLLOW) !=
         0)
-        return errno == ENOENT ? Outcome() : Outcome::Failure(errno, entry.shown);
+        return errno == ENOENT ? Outcome() : Outcome::failure(errno, entry.shown);
     existing.exists = true;
     if (!S_ISREG(existing.status.st_mode))
-        return Outcome::Failure(S_ISDIR(existing.status.st_mode) ? EISDIR : EINVAL, entry.shown);
-    return OpenInFolder(entry, O_WRONLY) ? Outcome() : Outcome::Failure(errno, entry.shown);
+        return Outcome::failure(S_ISDIR(existing.status.st_mode) ? EISDIR : EINVAL, entry.shown);
+    return OpenInFolder(entry, O_WRONLY) ? Outcome() : Outcome::failure(errno, entry.shown);
 }
 
 // Root rewriting a user's file must hand it back to that user; anyone else
@@ -442,10 +442,10 @@ Outcome WriteReplacement(TemporaryFile &temporary, const FolderEntry &entry,
         HandToFolderOwner(temporary.fd(), entry.folder.get());
     const int written = WriteThrough(temporary.fd(), writeContent);
     if (written != 0)
-        return Outcome::Failure(written, entry.shown);
+        return Outcome::failure(written, entry.shown);
     if (::fchmod(temporary.fd(), mode) != 0 || !temporary.commit() ||
         !SyncFolder(entry.folder.get()))
-        return Outcome::Failure(errno, entry.shown);
+        return Outcome::failure(errno, entry.shown);
     return {};
 }
 
@@ -462,19 +462,19 @@ bool ExceedsFileSizeLimit(std::size_t length)
 Outcome OverwriteWhole(int fd, const std::string &content, const std::string &shown)
 {
     if (ExceedsFileSizeLimit(content.size()))
-        return Outcome::Failure(EFBIG, shown);
+        return Outcome::failure(EFBIG, shown);
     const auto length = static_cast<off_t>(content.size());
     if (length > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length) != 0 && errno != EOPNOTSUPP &&
         errno != ENOSYS)
-        return Outcome::Failure(errno, shown);
+        return Outcome::failure(errno, shown);
     HeldSignals held(true);
     const bool written = SeekToStart(fd) &&
                          WriteAll(fd, content.data(), content.size()) &&
                          ::ftruncate(fd, length) == 0 && ::fsync(fd) == 0;
     const int error = errno;
     if (held.release())
-        return Outcome::Failure(EFBIG, shown);
-    return written ? Outcome() : Outcome::Failure(error, shown);
+        return Outcome::failure(EFBIG, shown);
+    return written ? Outcome() : Outcome::failure(error, shown);
 }
 
 bool NamesSameFile(const FolderEntry &entry, int fd)
@@ -492,12 +492,12 @@ Outcome RewriteInPlace(const FolderEntry &entry, const ContentWriter &writeConte
 {
     const FileDescriptor file = OpenInFolder(entry, O_RDWR);
     if (!file)
-        return Outcome::Failure(errno, entry.shown);
+        return Outcome::failure(errno, entry.shown);
     const Outcome locked = LockFile(file.get(), LOCK_EX, entry.shown);
     if (!locked.ok())
         return locked;
     if (!NamesSameFile(entry, file.get()))
-        return Outcome::Failure(ESTALE, entry.shown);
+        return Outcome::failure(ESTALE, entry.shown);
     if (rereadContent) {
         const Outcome reread = rereadContent(file.get());
         if (!reread.ok())
@@ -506,7 +506,7 @@ Outcome RewriteInPlace(const FolderEntry &entry, const ContentWriter &writeConte
     std::ostringstream content;
     UseClassicLocale(content);
     if (!writeContent(content))
-        return Outcome::Failure(EIO, entry.shown);
+        return Outcome::failure(EIO, entry.shown);
     return OverwriteWhole(file.get(), content.str(), entry.shown);
 }
 
@@ -530,7 +530,7 @@ Outcome SaveOnce(const GuardedPath &path, const ContentWriter &writeContent,
         return WriteReplacement(temporary, entry, existing, writeContent);
     if (existing.exists && IsFolderRefusingNewFiles(errno))
         return RewriteInPlace(entry, writeContent, rereadContent);
-    return Outcome::Failure(errno, entry.shown);
+    return Outcome::failure(errno, entry.shown);
 }
 
 } // namespace
@@ -571,13 +571,13 @@ Outcome ReadFileLocked(const GuardedPath &path, const ContentReader &read, bool 
         return located.error() == ENOENT ? Outcome() : located;
     struct stat status;
     if (::fstatat(entry.folder.get(), entry.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? Outcome() : Outcome::Failure(errno, entry.shown);
+        return errno == ENOENT ? Outcome() : Outcome::failure(errno, entry.shown);
     // Directories, FIFOs and devices are no files to read; a FIFO would even block.
     if (!S_ISREG(status.st_mode))
-        return Outcome::Failure(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, entry.shown);
+        return Outcome::failure(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, entry.shown);
     const FileDescriptor file = OpenInFolder(entry, O_RDONLY);
     if (!file)
-        return Outcome::Failure(errno, entry.shown);
+        return Outcome::failure(errno, entry.shown);
     const Outcome locked = LockFile(file.get(), LOCK_SH, entry.shown);
     if (!locked.ok())
         return locked;

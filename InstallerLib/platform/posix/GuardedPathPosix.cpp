@@ -60,7 +60,7 @@ public:
     {
         m_shown = trustedFolder.empty() ? "." : trustedFolder;
         m_folder = FileDescriptor(::open(m_shown.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        return m_folder ? Outcome() : Outcome::Failure(errno, m_shown);
+        return m_folder ? Outcome() : Outcome::failure(errno, m_shown);
     }
 
     // Into the sub-folder `name`, made first when `create` and missing.
@@ -72,7 +72,7 @@ public:
         if (!next && errno == ENOENT && create) {
             created = ::mkdirat(m_folder.get(), name.c_str(), kFolderMode) == 0;
             if (!created && errno != EEXIST)
-                return Outcome::Failure(errno, shown);
+                return Outcome::failure(errno, shown);
             next = FileDescriptor(::openat(m_folder.get(), name.c_str(), kFolderFlags));
         }
         if (next) {
@@ -84,7 +84,7 @@ public:
         }
         const int error = errno;
         if (!IsSymbolicLink(m_folder.get(), name))
-            return Outcome::Failure(error, shown);
+            return Outcome::failure(error, shown);
         std::string target;
         const Outcome read = readTrustedLink(name, target);
         return read.ok() ? enterAll(target) : read;
@@ -99,7 +99,7 @@ public:
             Outcome followed = readTrustedLink(name, target);
             std::vector<std::string> components = Components(target);
             if (followed.ok() && components.empty())
-                followed = Outcome::Failure(EISDIR, target);
+                followed = Outcome::failure(EISDIR, target);
             if (followed.ok() && target[0] == '/')
                 followed = start("/");
             for (std::size_t index = 0; followed.ok() && index + 1 < components.size(); ++index)
@@ -121,22 +121,22 @@ private:
     {
         const std::string shown = Joined(m_shown, name);
         if (++m_hops > kMaxLinkHops)
-            return Outcome::Failure(ELOOP, shown);
+            return Outcome::failure(ELOOP, shown);
         const FileDescriptor link(
             ::openat(m_folder.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         struct stat status;
         if (!link || ::fstat(link.get(), &status) != 0)
-            return Outcome::Failure(errno, shown);
+            return Outcome::failure(errno, shown);
         if (!S_ISLNK(status.st_mode)) // swapped since it was looked at
-            return Outcome::Failure(EAGAIN, shown);
+            return Outcome::failure(EAGAIN, shown);
         if (!IsTrustedOwner(status.st_uid))
-            return Outcome::Failure(EPERM, shown,
+            return Outcome::failure(EPERM, shown,
                                     "a symbolic link of another user (uid " +
                                         std::to_string(status.st_uid) + "), not followed");
         std::array<char, PATH_MAX> buffer;
         const ssize_t length = ::readlinkat(link.get(), "", buffer.data(), buffer.size());
         if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size())
-            return Outcome::Failure(length < 0 ? errno : ENAMETOOLONG, shown);
+            return Outcome::failure(length < 0 ? errno : ENAMETOOLONG, shown);
         target.assign(buffer.data(), static_cast<std::size_t>(length));
         return {};
     }
@@ -174,7 +174,7 @@ Outcome OpenFolderEntry(const GuardedPath &path, FolderEntry &entry)
 {
     const std::vector<std::string> components = Components(path.below);
     if (components.empty())
-        return Outcome::Failure(EISDIR, path.text());
+        return Outcome::failure(EISDIR, path.text());
     Walk walk;
     Outcome outcome = walk.start(path.trustedFolder);
     for (std::size_t index = 0; outcome.ok() && index + 1 < components.size(); ++index)

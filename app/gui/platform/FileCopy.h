@@ -10,7 +10,7 @@ namespace stubsetup::platform {
 // a regular file that can be opened, when `target` is `source` under any
 // name (the source is then left as it was), or when a read or write fails;
 // a failed copy leaves no partial target behind.
-bool CopyFileWithMode(const std::string &source, const std::string &target);
+bool copyFileWithMode(const std::string &source, const std::string &target);
 
 struct AppendOutcome {
     enum class Status {
@@ -26,6 +26,6 @@ struct AppendOutcome {
 
 // Appends the bytes of `source` to the end of the existing file `target`,
 // which is neither created nor truncated.
-AppendOutcome AppendFileContents(const std::string &source, const std::string &target);
+AppendOutcome appendFileContents(const std::string &source, const std::string &target);
 
 } // namespace stubsetup::platform

@@ -4,7 +4,7 @@
 
 namespace stubsetup::platform {
 
-std::unique_ptr<SharedModule> SharedModule::Load(const std::string &path)
+std::unique_ptr<SharedModule> SharedModule::load(const std::string &path)
 {
     // Toolkits register exit handlers and threads; unloading them before the
     // process ends is unsafe, so the code stays mapped after the handle closes.
@@ -22,7 +22,7 @@ SharedModule::~SharedModule()
     dlclose(m_handle);
 }
 
-void *SharedModule::FindSymbol(const char *name) const
+void *SharedModule::findSymbol(const char *name) const
 {
     return dlsym(m_handle, name);
 }

@@ -35,7 +35,7 @@ struct Liblnk {
 
     template <typename Function> bool find(const char *name, Function &function)
     {
-        function = reinterpret_cast<Function>(library->FindSymbol(name));
+        function = reinterpret_cast<Function>(library->findSymbol(name));
         if (function == nullptr)
             qWarning("shortcut files cannot be read: %s has no %s", kLibraryName, name);
         return function != nullptr;
@@ -48,7 +48,7 @@ struct Liblnk {
 std::optional<Liblnk> loadLiblnk()
 {
     Liblnk api;
-    api.library = SharedModule::Load(kLibraryName);
+    api.library = SharedModule::load(kLibraryName);
     if (!api.library) {
         qWarning("shortcut files cannot be read: %s cannot be loaded", kLibraryName);
         return std::nullopt;
@@ -121,7 +121,7 @@ LnkFile openShortcut(const Liblnk &api, const QString &path)
 
 } // namespace
 
-std::optional<ShortcutLinks> ReadShortcut(const QString &path)
+std::optional<ShortcutLinks> readShortcut(const QString &path)
 {
     const Liblnk *api = liblnk();
     if (api == nullptr)

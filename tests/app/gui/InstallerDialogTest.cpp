@@ -121,9 +121,9 @@ TEST_F(InstallerDialogTest, OpensWithTheRunsValuesAndTheStyledHeader)
     test::whenModal([](QWidget &window) {
         auto &header = control<CStyledLabel>(window, Dlg::IDC_HEADER);
         EXPECT_EQ(header.text(), "Demo Installer");
-        EXPECT_EQ(header.logFont().faceName, "Tahoma");
-        EXPECT_EQ(header.logFont().weight, 700);
-        EXPECT_TRUE(header.textFont().bold());
+        EXPECT_EQ(header.GetLogFont().faceName, "Tahoma");
+        EXPECT_EQ(header.GetLogFont().weight, 700);
+        EXPECT_TRUE(header.GetTextFont().bold());
 
         EXPECT_EQ(control<QLineEdit>(window, Dlg::IDC_INSTALL_PATH).text(), "/opt/app");
         EXPECT_EQ(control<QLineEdit>(window, Dlg::IDC_INSTALLING_FILE).text(), "/opt/app/f.txt");

@@ -69,8 +69,8 @@ void expectStoredDocument(const QTextDocument &document)
     for (std::size_t index = 0; index < lines.size(); ++index, block = block.next()) {
         SCOPED_TRACE("line " + std::to_string(index + 1));
         const UsageLine &line = lines[index];
-        EXPECT_EQ(block.text(), QString(line.indent, '\t') + QString::fromStdString(line.Text()));
-        EXPECT_EQ(shownEmphasis(block, UsageFontFamily()), expectedEmphasis(line));
+        EXPECT_EQ(block.text(), QString(line.indent, '\t') + QString::fromStdString(line.text()));
+        EXPECT_EQ(shownEmphasis(block, usageFontFamily()), expectedEmphasis(line));
     }
 }
 
@@ -89,7 +89,7 @@ TEST(UsageDialogTest, TemplateShowsNameVersionIconAndAnEditableReference)
     EXPECT_EQ(dialog.size(),
               QSize(dialog.BaseUnits().toPixelsX(452), dialog.BaseUnits().toPixelsY(270)));
     EXPECT_FALSE(dialog.windowIcon().isNull());
-    EXPECT_FALSE(ProgramIcon().pixmap(32, 32).isNull()) << "the icon resource is missing";
+    EXPECT_FALSE(programIcon().pixmap(32, 32).isNull()) << "the icon resource is missing";
 
     auto *ok = qobject_cast<QPushButton *>(dialog.GetDlgItem(IDOK));
     ASSERT_NE(ok, nullptr);

@@ -20,7 +20,7 @@ using Status = AppendOutcome::Status;
 constexpr std::size_t kBufferSize = 1 << 20;
 constexpr std::size_t kKernelChunk = std::size_t(1) << 30;
 
-struct stat StatusOf(const FileDescriptor &file)
+struct stat statusOf(const FileDescriptor &file)
 {
     struct stat status {};
     if (fstat(file.get(), &status) != 0)
@@ -28,18 +28,18 @@ struct stat StatusOf(const FileDescriptor &file)
     return status;
 }
 
-bool IsSameFile(const struct stat &one, const struct stat &other)
+bool isSameFile(const struct stat &one, const struct stat &other)
 {
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
 // O_NONBLOCK: a FIFO must not hold the program up before it is refused.
-FileDescriptor OpenRegular(const std::string &path, int flags, struct stat &status)
+FileDescriptor openRegular(const std::string &path, int flags, struct stat &status)
 {
     FileDescriptor file(open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0600));
     if (!file)
         return file;
-    status = StatusOf(file);
+    status = statusOf(file);
     return S_ISREG(status.st_mode) ? std::move(file) : FileDescriptor();
 }
 
@@ -48,7 +48,7 @@ struct Failure {
     int error;
 };
 
-std::optional<Failure> CopyThroughBuffer(int from, int to)
+std::optional<Failure> copyThroughBuffer(int from, int to)
 {
     std::vector<char> buffer(kBufferSize);
     for (;;) {
@@ -62,7 +62,7 @@ std::optional<Failure> CopyThroughBuffer(int from, int to)
     }
 }
 
-void CopyInKernel(int from, int to)
+void copyInKernel(int from, int to)
 {
     for (;;) {
         const ssize_t count = copy_file_range(from, nullptr, to, nullptr, kKernelChunk, 0);
@@ -77,45 +77,45 @@ void CopyInKernel(int from, int to)
 // positions move on with what it copied, so whatever it leaves (another file
 // system, a file it reports as empty, a real error) goes through the buffer,
 // which also tells a read error from a write error.
-std::optional<Failure> Transfer(int from, int to)
+std::optional<Failure> transfer(int from, int to)
 {
-    CopyInKernel(from, to);
-    return CopyThroughBuffer(from, to);
+    copyInKernel(from, to);
+    return copyThroughBuffer(from, to);
 }
 
 } // namespace
 
-bool CopyFileWithMode(const std::string &source, const std::string &target)
+bool copyFileWithMode(const std::string &source, const std::string &target)
 {
     struct stat sourceStatus {};
     struct stat targetStatus {};
-    FileDescriptor in = OpenRegular(source, O_RDONLY, sourceStatus);
+    FileDescriptor in = openRegular(source, O_RDONLY, sourceStatus);
     if (!in)
         return false;
     // Not truncated on opening: the target may turn out to be the source.
-    FileDescriptor out = OpenRegular(target, O_WRONLY | O_CREAT, targetStatus);
-    if (!out || IsSameFile(sourceStatus, targetStatus))
+    FileDescriptor out = openRegular(target, O_WRONLY | O_CREAT, targetStatus);
+    if (!out || isSameFile(sourceStatus, targetStatus))
         return false;
     const bool copied = ftruncate(out.get(), 0) == 0 &&
                         fchmod(out.get(), sourceStatus.st_mode & 0777) == 0 &&
-                        !Transfer(in.get(), out.get()) && out.close();
+                        !transfer(in.get(), out.get()) && out.close();
     if (!copied)
         unlink(target.c_str());
     return copied;
 }
 
-AppendOutcome AppendFileContents(const std::string &source, const std::string &target)
+AppendOutcome appendFileContents(const std::string &source, const std::string &target)
 {
     struct stat sourceStatus {};
     struct stat targetStatus {};
-    FileDescriptor in = OpenRegular(source, O_RDONLY, sourceStatus);
+    FileDescriptor in = openRegular(source, O_RDONLY, sourceStatus);
     if (!in)
         return {Status::SourceUnavailable, {}};
     // Appending a file to itself would never reach its end.
-    FileDescriptor out = OpenRegular(target, O_WRONLY, targetStatus);
-    if (!out || IsSameFile(sourceStatus, targetStatus) || lseek(out.get(), 0, SEEK_END) < 0)
+    FileDescriptor out = openRegular(target, O_WRONLY, targetStatus);
+    if (!out || isSameFile(sourceStatus, targetStatus) || lseek(out.get(), 0, SEEK_END) < 0)
         return {Status::TargetUnavailable, {}};
-    std::optional<Failure> failure = Transfer(in.get(), out.get());
+    std::optional<Failure> failure = transfer(in.get(), out.get());
     if (!failure && !out.close())
         failure = Failure{Status::WriteFailed, errno};
     if (failure)
