@@ -9,14 +9,12 @@ using stubsetup::convertValue;
 
 namespace {
 
-template <typename Target>
-struct Outcome {
+template <typename Target> struct Outcome {
     bool converted;
     Target value;
 };
 
-template <typename Target>
-Outcome<Target> convertFrom(const std::string &text, Target value)
+template <typename Target> Outcome<Target> convertFrom(const std::string &text, Target value)
 {
     const bool converted = convertValue(text, value);
     return {converted, value};

@@ -468,8 +468,7 @@ Outcome OverwriteWhole(int fd, const std::string &content, const std::string &sh
         errno != ENOSYS)
         return Outcome::failure(errno, shown);
     HeldSignals held(true);
-    const bool written = SeekToStart(fd) &&
-                         WriteAll(fd, content.data(), content.size()) &&
+    const bool written = SeekToStart(fd) && WriteAll(fd, content.data(), content.size()) &&
                          ::ftruncate(fd, length) == 0 && ::fsync(fd) == 0;
     const int error = errno;
     if (held.release())

@@ -10,7 +10,7 @@ void plantedHelper();
 void DDX_Planted(int &value);
 void AfxMessageBox();
 
-class planted_type {}; // breaks
+class planted_type {};     // breaks
 using planted_alias = int; // breaks
 
 inline constexpr int plantedLimit = 1; // breaks
