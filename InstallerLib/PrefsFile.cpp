@@ -172,7 +172,7 @@ Outcome PrefsFile::save()
     const XmlElement *document = m_reader.document();
     if (document == nullptr || m_settings == nullptr)
         return Outcome::failure(EINVAL, m_path.text(), "nothing was loaded");
-    const Outcome saved = platform::ReplaceFileContent(
+    Outcome saved = platform::ReplaceFileContent(
         m_path,
         [this](std::ostream &stream) {
             return static_cast<bool>(writeXml(stream, m_reader.document()));

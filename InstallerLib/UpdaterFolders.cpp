@@ -53,7 +53,7 @@ Outcome CreateTree(const std::string &path, unsigned int mode)
         return {};
     const std::string parent = ParentPath(path);
     if (!parent.empty()) {
-        const Outcome madeParent = CreateTree(parent, mode);
+        Outcome madeParent = CreateTree(parent, mode);
         if (!madeParent.ok())
             return madeParent;
     }
@@ -117,7 +117,7 @@ Outcome PrepareUserDataFolder(std::string &path)
     if (!LocateFolder(KnownFolder::UserData, folder))
         return Outcome::failure(errno, std::string(),
                                 "no folder for user data: " + platform::WhyHomeFoldersAreUnknown());
-    const Outcome made = CreateTree(folder, kPrivateFolderMode);
+    Outcome made = CreateTree(folder, kPrivateFolderMode);
     if (made.ok())
         path = folder;
     return made;

@@ -1,5 +1,6 @@
 #include "app/gui/CDialogDuplicateAndAppend.h"
 
+#include "app/StandardErrorUserInterface.h"
 #include "app/gui/ProgramIcon.h"
 #include "app/gui/platform/FileCopy.h"
 #include "app/platform/Process.h"
@@ -9,10 +10,15 @@
 #include "framework/MessageBox.h"
 #include "framework/Window.h"
 
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
 namespace stubsetup {
 namespace {
 
 constexpr char kCopyFailed[] = "Unable to open output file for writing";
+constexpr char kSameFile[] = "The output file and the file to append are the same file.";
 constexpr char kReopenFailed[] =
     "The output file could not be created.  Check that all paths and permissions are proper.";
 
@@ -26,6 +32,18 @@ QString fileErrorMessage(const std::error_code &error, const std::string &file)
         return QStringLiteral("A hardware I/O error was reported while accessing %1.").arg(name);
     return QStringLiteral("An error occurred while accessing %1.\n%2")
         .arg(name, toQString(error.message()));
+}
+
+// The box keeps its fixed text; the line on standard error says where and why.
+void sayWhy(const std::string &path, const std::string &reason)
+{
+    std::cerr << kDiagnosticPrefix << "cannot duplicate the program: " << path << ": " << reason
+              << std::endl;
+}
+
+std::string systemReason(int error)
+{
+    return std::strerror(error);
 }
 
 } // namespace
@@ -101,11 +119,22 @@ void CDialogDuplicateAndAppend::DoDataExchange(CDataExchange &dx)
 void CDialogDuplicateAndAppend::OnOK()
 {
     UpdateData(true);
+    // Copying the program over the file to append would destroy that file
+    // before it is read.
+    const std::string appendFile = LastAppendFile();
+    if (!appendFile.empty() && platform::areSameFile(m_strOutputFile, appendFile)) {
+        sayWhy(m_strOutputFile, "it is the file to append");
+        AfxMessageBox(kSameFile);
+        return;
+    }
     if (!platform::copyFileWithMode(ProgramFile(), m_strOutputFile)) {
+        const int error = errno;
+        sayWhy(m_strOutputFile, platform::areSameFile(ProgramFile(), m_strOutputFile)
+                                    ? "it is the program itself"
+                                    : systemReason(error));
         AfxMessageBox(kCopyFailed);
         return;
     }
-    const std::string appendFile = LastAppendFile();
     if (appendFile.empty())
         CDialog::OnOK();
     else
@@ -133,12 +162,15 @@ void CDialogDuplicateAndAppend::AppendToOutput(const std::string &appendFile)
         CDialog::OnOK();
         break;
     case Status::TargetUnavailable:
+        sayWhy(m_strOutputFile, "it cannot be opened again to append to it");
         AfxMessageBox(kReopenFailed);
         break;
     case Status::ReadFailed:
+        sayWhy(appendFile, outcome.error.message());
         AfxMessageBox(fileErrorMessage(outcome.error, appendFile), MessageBox::Style::Stop);
         break;
     case Status::WriteFailed:
+        sayWhy(m_strOutputFile, outcome.error.message());
         AfxMessageBox(fileErrorMessage(outcome.error, m_strOutputFile), MessageBox::Style::Stop);
         break;
     }

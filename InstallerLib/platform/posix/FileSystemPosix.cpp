@@ -492,13 +492,13 @@ Outcome RewriteInPlace(const FolderEntry &entry, const ContentWriter &writeConte
     const FileDescriptor file = OpenInFolder(entry, O_RDWR);
     if (!file)
         return Outcome::failure(errno, entry.shown);
-    const Outcome locked = LockFile(file.get(), LOCK_EX, entry.shown);
+    Outcome locked = LockFile(file.get(), LOCK_EX, entry.shown);
     if (!locked.ok())
         return locked;
     if (!NamesSameFile(entry, file.get()))
         return Outcome::failure(ESTALE, entry.shown);
     if (rereadContent) {
-        const Outcome reread = rereadContent(file.get());
+        Outcome reread = rereadContent(file.get());
         if (!reread.ok())
             return reread;
     }
@@ -577,7 +577,7 @@ Outcome ReadFileLocked(const GuardedPath &path, const ContentReader &read, bool 
     const FileDescriptor file = OpenInFolder(entry, O_RDONLY);
     if (!file)
         return Outcome::failure(errno, entry.shown);
-    const Outcome locked = LockFile(file.get(), LOCK_SH, entry.shown);
+    Outcome locked = LockFile(file.get(), LOCK_SH, entry.shown);
     if (!locked.ok())
         return locked;
     found = true;

@@ -12,6 +12,9 @@ namespace stubsetup::platform {
 // a failed copy leaves no partial target behind.
 bool copyFileWithMode(const std::string &source, const std::string &target);
 
+// Whether both paths name one existing file, whatever the spelling or links.
+bool areSameFile(const std::string &one, const std::string &other);
+
 struct AppendOutcome {
     enum class Status {
         Appended,

@@ -250,6 +250,32 @@ TEST_F(DuplicateAndAppendDialogTest, RefusalsShowTheirMessageAndKeepTheDialogOpe
     EXPECT_TRUE(bytesOf(m_output) == m_programBytes);
 }
 
+// Copying the program over the file to append would destroy the user's file.
+TEST_F(DuplicateAndAppendDialogTest, AnOutputThatIsTheFileToAppendIsRefusedAndLeftAlone)
+{
+    const std::string userFile = pathOf("user.bin");
+    const std::string userBytes = patternOf(1 << 20, 3);
+    writeFile(userFile, userBytes);
+    fs::create_directory(pathOf("sub"));
+    fs::create_symlink(userFile, pathOf("link.bin"));
+    for (const std::string &spelling :
+         {userFile, pathOf("link.bin"), pathOf("sub") + "/../user.bin"}) {
+        SCOPED_TRACE(spelling);
+        DialogWithProgram dialog(m_program);
+        testing::internal::CaptureStderr();
+        const Outcome run = runWith(dialog, userFile, spelling);
+        // Qt's offscreen platform may add lines of its own.
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                      "stubsetup: cannot duplicate the program: " + userFile +
+                      ": it is the file to append\n"),
+                  std::string::npos);
+        EXPECT_EQ(run.result, IDCANCEL);
+        EXPECT_EQ(run.message ? run.message->text.toStdString() : "none",
+                  "The output file and the file to append are the same file.");
+        EXPECT_TRUE(bytesOf(userFile) == userBytes);
+    }
+}
+
 // In a Latin-1 locale a path's text names the file with the Latin-1 bytes, be
 // it proposed, typed or chosen in the file dialog (which names files by what
 // Qt decodes).

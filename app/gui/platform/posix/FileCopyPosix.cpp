@@ -40,7 +40,10 @@ FileDescriptor openRegular(const std::string &path, int flags, struct stat &stat
     if (!file)
         return file;
     status = statusOf(file);
-    return S_ISREG(status.st_mode) ? std::move(file) : FileDescriptor();
+    if (S_ISREG(status.st_mode))
+        return file;
+    errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    return FileDescriptor();
 }
 
 struct Failure {
@@ -84,6 +87,14 @@ std::optional<Failure> transfer(int from, int to)
 }
 
 } // namespace
+
+bool areSameFile(const std::string &one, const std::string &other)
+{
+    struct stat oneStatus {};
+    struct stat otherStatus {};
+    return stat(one.c_str(), &oneStatus) == 0 && stat(other.c_str(), &otherStatus) == 0 &&
+           isSameFile(oneStatus, otherStatus);
+}
 
 bool copyFileWithMode(const std::string &source, const std::string &target)
 {
