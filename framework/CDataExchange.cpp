@@ -75,8 +75,12 @@ void DDX_CBIndex(CDataExchange &dx, int id, int &index)
     auto *combo = qobject_cast<QComboBox *>(&dx.PrepareCtrl(id));
     if (!combo)
         throw std::logic_error("control " + std::to_string(id) + " is no combo box");
+    // An editable box's text may have been set without a selection (typed, or
+    // set by an accessibility client): what it shows is what counts.
     if (dx.m_bSaveAndValidate)
-        index = combo->currentIndex();
+        index = combo->isEditable() ? combo->findText(combo->currentText(),
+                                                      Qt::MatchExactly | Qt::MatchCaseSensitive)
+                                    : combo->currentIndex();
     else
         combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }

@@ -77,7 +77,18 @@ void CDialog::EndDialog(int result)
 {
     m_nEndResult = result;
     StopTimers();
+    CloseOpenedWindows();
     done(result);
+}
+
+void CDialog::CloseOpenedWindows()
+{
+    // A dialog opened from this one runs a loop inside this dialog's loop:
+    // this one cannot end, nor its caller go on, until that one is closed.
+    m_systemMenu.close();
+    for (CDialog *opened : findChildren<CDialog *>(Qt::FindDirectChildrenOnly))
+        if (opened->isVisible())
+            opened->EndDialog(IDCANCEL);
 }
 
 bool CDialog::UpdateData(bool saveAndValidate)

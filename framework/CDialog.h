@@ -73,6 +73,8 @@ protected:
 private:
     void FocusFirstTabStop();
     void StopTimers();
+    // Ends the dialogs and the menu opened from this one.
+    void CloseOpenedWindows();
 
     DialogBaseUnits m_baseUnits;
     std::map<int, std::unique_ptr<QTimer>> m_timers;

@@ -237,7 +237,59 @@ TEST_F(InstallerDialogTest, CountdownDisablesEveryControlAndConfirmsItself)
     EXPECT_EQ(dialog.m_strMessage, "before");
 }
 
+// Nobody need close the usage window (opened from the context menu, whose
+// commands stay enabled) or the menu for the countdown's confirmation to
+// reach the run.
+TEST_F(InstallerDialogTest, ACountdownThatEndsClosesTheUsageWindowAndTheMenu)
+{
+    CDialog::setTimerPeriodDivisor(100);
+    for (const bool usageOpen : {true, false}) {
+        SCOPED_TRACE(usageOpen ? "usage window" : "context menu");
+        CInstallerDlg dialog;
+        fillWaitingRun(dialog);
+        dialog.m_nSleepSeconds = 2;
+        bool leftOpen = false;
+        test::whenModal([&](QWidget &window) {
+            // Should the countdown leave them open, the test closes them.
+            QTimer::singleShot(10000, [&leftOpen] {
+                leftOpen = true;
+                if (QWidget *popup = QApplication::activePopupWidget())
+                    popup->close();
+                if (auto *usage = dynamic_cast<CUsageDlg *>(QApplication::activeModalWidget()))
+                    usage->close();
+            });
+            QMenu *menu = test::openContextMenu(window);
+            ASSERT_NE(menu, nullptr);
+            if (usageOpen)
+                menu->actions().back()->trigger(); // returns once the usage window is closed
+        });
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_FALSE(leftOpen);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+}
+
 // --- What the run gets back ---
+
+// What the box shows is what the run gets, however the text got there.
+TEST_F(InstallerDialogTest, TheReturnCodeIsTheItemWhoseTextTheBoxShows)
+{
+    const std::pair<QString, int> cases[] = {{"IncompleteRebootTryAgain (3)", 3},
+                                             {"Complete (0)", 0},
+                                             {"incompleterebootTryAgain (3)", -1},
+                                             {"3", -1}};
+    for (const auto &[text, code] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        CInstallerDlg dialog;
+        fillWaitingRun(dialog);
+        test::whenModal([&text](QWidget &window) {
+            control<QComboBox>(window, Dlg::IDC_RETURN_CODE).lineEdit()->setText(text);
+            click(window, IDOK);
+        });
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_EQ(dialog.m_nReturnCode, code);
+    }
+}
 
 void chooseCodeAndEditEverything(QWidget &window)
 {
