@@ -59,7 +59,8 @@ std::unique_ptr<ApplicationScope> ensureApplication()
     }
     const EnvironmentLookup environment = processEnvironment();
     const DisplayTarget target = chooseDisplayTarget(environment);
-    if (!canReachDisplay(target, environment) || !scope->start(target))
+    const DisplayReach reach(target, environment);
+    if (!reach.reached() || !scope->start(target))
         return nullptr;
     return scope;
 }

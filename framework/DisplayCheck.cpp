@@ -66,13 +66,16 @@ std::string waylandSocketPath(const EnvironmentLookup &environment)
     return runtimeFolder + '/' + display;
 }
 
-bool canReachDisplay(const DisplayTarget &target, const EnvironmentLookup &environment)
+DisplayReach::DisplayReach(const DisplayTarget &target, const EnvironmentLookup &environment)
 {
-    if (target.platform.empty())
-        return false;
-    if (target.platform == kWaylandPlatform)
-        return displayProbe::waylandSocketAccepts(waylandSocketPath(environment));
-    return true;
+    if (target.platform == kWaylandPlatform) {
+        m_reached = displayProbe::waylandSocketAccepts(waylandSocketPath(environment));
+    } else if (target.platform == kX11Platform) {
+        m_xConnection = std::make_unique<displayProbe::XConnection>(environment("DISPLAY"));
+        m_reached = m_xConnection->accepted();
+    } else {
+        m_reached = !target.platform.empty();
+    }
 }
 
 } // namespace stubsetup

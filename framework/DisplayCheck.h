@@ -1,6 +1,9 @@
 #pragma once
 
+#include "framework/DisplayProbe.h"
+
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace stubsetup {
@@ -22,12 +25,21 @@ DisplayTarget chooseDisplayTarget(const EnvironmentLookup &environment);
 // Where a Wayland client connects, from WAYLAND_DISPLAY and XDG_RUNTIME_DIR.
 std::string waylandSocketPath(const EnvironmentLookup &environment);
 
-// Qt's Wayland platform may abort the process when the compositor it was
-// told about is gone, so that socket is tried before Qt gets to it. Qt's X11
-// platform finds a dead server itself and falls back (which counts as no
-// display); a connection of our own just before Qt's was seen to make Qt's
-// fail on a live server. Platforms without a server to reach (offscreen,
-// minimal, vnc...) are trusted.
-bool canReachDisplay(const DisplayTarget &target, const EnvironmentLookup &environment);
+// The display is tried before Qt gets to it: Qt's Wayland platform may abort
+// the process when the compositor it was told about is gone, and its X11
+// platform, finding no server, prints lines of its own before it falls back.
+// The X connection made here stays open as long as this lives, so that a
+// server that resets when its last client leaves (Xvfb without -noreset)
+// cannot reset between it and Qt's own. Platforms without a server to reach
+// (offscreen, minimal, vnc...) are trusted.
+class DisplayReach {
+public:
+    DisplayReach(const DisplayTarget &target, const EnvironmentLookup &environment);
+    bool reached() const { return m_reached; }
+
+private:
+    std::unique_ptr<displayProbe::XConnection> m_xConnection;
+    bool m_reached = false;
+};
 
 } // namespace stubsetup

@@ -2,12 +2,28 @@
 
 #include "common/platform/FileDescriptor.h"
 
+#include <xcb/xcb.h>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 
 #include <cstring>
 
 namespace stubsetup::displayProbe {
+
+XConnection::XConnection(const std::string &display)
+    : m_connection(xcb_connect(display.c_str(), nullptr))
+{}
+
+XConnection::~XConnection()
+{
+    xcb_disconnect(m_connection);
+}
+
+bool XConnection::accepted() const
+{
+    return xcb_connection_has_error(m_connection) == 0;
+}
 
 bool waylandSocketAccepts(const std::string &socketPath)
 {

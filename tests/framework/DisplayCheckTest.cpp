@@ -45,14 +45,16 @@ TEST(DisplayCheckTest, FindsTheWaylandSocket)
     EXPECT_EQ(waylandSocketPath(fakeEnvironment({{"WAYLAND_DISPLAY", "wayland-1"}})), "");
 }
 
-TEST(DisplayCheckTest, TrustsServerlessPlatformsAndProbesWaylandSockets)
+TEST(DisplayCheckTest, TrustsServerlessPlatformsAndProbesServers)
 {
     const EnvironmentLookup deadX11 = fakeEnvironment({{"DISPLAY", ":97"}});
-    EXPECT_FALSE(canReachDisplay({"", ""}, deadX11));
-    EXPECT_TRUE(canReachDisplay({"offscreen", "offscreen"}, deadX11));
+    EXPECT_FALSE(DisplayReach({"", ""}, deadX11).reached());
+    EXPECT_FALSE(DisplayReach({"xcb", "xcb"}, deadX11).reached());
+    EXPECT_TRUE(DisplayReach({"offscreen", "offscreen"}, deadX11).reached());
     const std::string overlong = "/tmp/" + std::string(200, 'w');
     EXPECT_FALSE(
-        canReachDisplay({"wayland", "wayland"}, fakeEnvironment({{"WAYLAND_DISPLAY", overlong}})));
+        DisplayReach({"wayland", "wayland"}, fakeEnvironment({{"WAYLAND_DISPLAY", overlong}}))
+            .reached());
 }
 
 } // namespace

@@ -249,6 +249,17 @@ TEST_F(ProgressDialogEndToEnd, APlatformThatStartsWithoutAScreenShowsNothingAndE
     EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
+// An X server that is not there: the program's own line is all there is to
+// read, not Qt's attempts and fallbacks.
+TEST_F(ProgressDialogEndToEnd, AnXServerThatIsNotThereGivesOneLineOfOurOwn)
+{
+    const ChildResult result =
+        RunChild({{STUBSETUP_PROGRAM, "-component", "x"}, Environment("DISPLAY=:97"), m_root, -1});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "stubsetup: cannot open the progress dialog: no display\n");
+    EXPECT_FALSE(fs::exists(ReportPath()));
+}
+
 TEST_F(ProgressDialogEndToEnd, OkPressedOnARealXServerWritesTheReport)
 {
     const XTools tools;
