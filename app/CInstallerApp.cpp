@@ -4,6 +4,7 @@
 #include "app/InstallPath.h"
 #include "app/LostDisplayGuard.h"
 #include "app/StandardErrorUserInterface.h"
+#include "app/platform/Faults.h"
 #include "app/platform/Process.h"
 
 #include "InstallerLib/Environment.h"
@@ -83,18 +84,6 @@ RunResult EndBeforeRun(const std::exception &error, std::ostream &errors)
     return EndStep(kReadingOptions, error, errors);
 }
 
-struct CInstallerApp::RunOptions {
-    std::string displayName = kDefaultDisplayName;
-    std::string component;
-    std::string message;
-    std::uint32_t sleepSeconds = 0;
-    bool quiet = false;
-    std::string extractPath;
-    std::string extractContents;
-    bool dumpEnvironment = false;
-    std::string appDir;
-};
-
 CInstallerApp::CInstallerApp(const std::vector<std::string> &arguments,
                              UserInterface &userInterface, std::ostream &errors)
     : m_userInterface(userInterface), m_errors(errors)
@@ -109,8 +98,10 @@ CInstallerApp::RunOptions CInstallerApp::ReadOptions() const
     // A malformed number keeps the default, or whatever number its text
     // starts with; the run goes on with it, and says so.
     RunOptions options;
+    options.displayName = kDefaultDisplayName;
     m_cmdInfo.GetOptionString("display", options.displayName);
     m_cmdInfo.GetOptionString("component", options.component);
+    m_cmdInfo.GetOptionString("revision", options.revision);
     m_cmdInfo.GetOptionString("message", options.message);
     const bool sleepConverted = m_cmdInfo.GetOptionUnsigned("sleep", options.sleepSeconds);
     WarnUnlessConverted("sleep", sleepConverted, std::to_string(options.sleepSeconds), kNotANumber);
@@ -123,7 +114,17 @@ CInstallerApp::RunOptions CInstallerApp::ReadOptions() const
     const bool envConverted = m_cmdInfo.GetOptionBool("env", options.dumpEnvironment);
     WarnUnlessConverted("env", envConverted, options.dumpEnvironment ? "1" : "0", kNotABoolean);
     m_cmdInfo.GetOptionString("appdir", options.appDir);
+    options.fault = ReadFault();
     return options;
+}
+
+Fault CInstallerApp::ReadFault() const
+{
+    std::string name;
+    Fault fault = Fault::None;
+    if (m_cmdInfo.GetOptionString("fault", name) && !name.empty() && !FaultNamed(name, fault))
+        Warn("ignoring unknown fault \"" + name + "\"; known: " + KnownFaultNames());
+    return fault;
 }
 
 std::int32_t CInstallerApp::ReadReturnCode() const
@@ -163,33 +164,31 @@ RunResult CInstallerApp::RunInstallation()
 
 RunResult CInstallerApp::RunSteps()
 {
-    InstallerDialogValues dialog;
-    const RunOptions options = ReadOptions();
+    m_options = ReadOptions();
+    const RunOptions &options = m_options;
     if (options.dumpEnvironment)
         DumpEnvironment();
 
-    const std::int32_t returnCode = ReadReturnCode();
-    dialog.m_strComponent = options.component;
-    dialog.m_strMessage = options.message;
-    dialog.m_nSleepSeconds = options.sleepSeconds;
-    dialog.m_nReturnCode = returnCode;
+    m_dialog.m_strComponent = options.component;
+    m_dialog.m_strMessage = options.message;
+    m_dialog.m_nSleepSeconds = options.sleepSeconds;
+    m_dialog.m_nReturnCode = ReadReturnCode();
 
     m_step = &kFindingInstallDirectory;
     std::string whyNoInstallDirectory;
-    const std::string installDirectory =
-        FindInstallDirectory(options.appDir, whyNoInstallDirectory);
-    if (installDirectory.empty()) {
+    m_installDirectory = FindInstallDirectory(options.appDir, whyNoInstallDirectory);
+    if (m_installDirectory.empty()) {
         Diagnose("cannot find the install directory", whyNoInstallDirectory);
         ShowMessage(kNoInstallDirectoryMessage, MessageStyle::Plain);
         return RunResult::NoInstallDirectory;
     }
-    const platform::GuardedPath extractPath{installDirectory, options.extractPath};
-    dialog.m_strInstallPath = installDirectory;
-    dialog.m_strDisplayName = options.displayName;
-    dialog.m_strInstallingFile = options.extractPath.empty() ? std::string() : extractPath.text();
+    const platform::GuardedPath extractPath{m_installDirectory, options.extractPath};
+    m_dialog.m_strInstallPath = m_installDirectory;
+    m_dialog.m_strDisplayName = options.displayName;
+    m_dialog.m_strInstallingFile = options.extractPath.empty() ? std::string() : extractPath.text();
 
     m_step = &kShowingDialog;
-    if (!options.quiet && !ConfirmInDialog(dialog))
+    if (!options.quiet && !ConfirmInDialog(m_dialog))
         return RunResult::DialogNotConfirmed;
 
     m_step = &kWritingCustomFile;
@@ -204,15 +203,53 @@ RunResult CInstallerApp::RunSteps()
     }
 
     m_step = &kStoringReport;
-    const Outcome stored =
-        WriteInstallerExitInfo(dialog.m_nReturnCode, dialog.m_strMessage.c_str());
+    return HandOver();
+}
+
+RunResult CInstallerApp::HandOver()
+{
+    switch (m_options.fault) {
+    case Fault::NoReport:
+        return RunResult::ReportStored; // only the missing report tells
+    case Fault::BadReport:
+        return StoreReport(WriteCutInstallerExitInfo);
+    case Fault::Crash:
+        Crash();
+    case Fault::HardHang:
+        platform::IgnoreRequestsToStop();
+        Hang();
+    case Fault::Hang:
+        Hang();
+    case Fault::None:
+    case Fault::CrashAfter:
+        break;
+    }
+    const RunResult stored = StoreReport(WriteInstallerExitInfo);
+    if (m_options.fault == Fault::CrashAfter)
+        Crash();
+    return stored;
+}
+
+RunResult CInstallerApp::StoreReport(ExitInfoWriter write)
+{
+    const Outcome stored = write(m_dialog.m_nReturnCode, m_dialog.m_strMessage.c_str());
     if (!stored.ok()) {
         Diagnose("cannot store the installer report", stored.describe());
-        if (!options.quiet)
+        if (!m_options.quiet)
             ShowMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
         return RunResult::ExitInfoNotStored;
     }
     return RunResult::ReportStored;
+}
+
+void CInstallerApp::Crash()
+{
+    platform::CrashWithoutCoreFile();
+}
+
+void CInstallerApp::Hang()
+{
+    platform::WaitForTheEnd();
 }
 
 std::string CInstallerApp::FindInstallDirectory(const std::string &appDir,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CInstallerCommandLineInfo.h"
+#include "app/Fault.h"
 #include "app/InstallerDialogValues.h"
 #include "app/UserInterface.h"
 
@@ -56,9 +57,24 @@ public:
     Outcome WriteCustomFile(const platform::GuardedPath &path, const std::string &contents);
 
 private:
-    struct RunOptions;
+    struct RunOptions {
+        std::string displayName;
+        std::string component;
+        std::string revision;
+        std::string message;
+        std::uint32_t sleepSeconds = 0;
+        bool quiet = false;
+        std::string extractPath;
+        std::string extractContents;
+        bool dumpEnvironment = false;
+        std::string appDir;
+        Fault fault = Fault::None;
+    };
+    using ExitInfoWriter = Outcome (*)(std::int32_t returnCode, const char *message);
+
     RunResult RunSteps();
     RunOptions ReadOptions() const;
+    Fault ReadFault() const;
     std::int32_t ReadReturnCode() const;
     // A line on standard error when an option's text did not convert
     // completely: what it was and the value the run goes on with.
@@ -71,11 +87,21 @@ private:
     // The user interface, on behalf of the step under way should the display go.
     void ShowMessage(const std::string &text, MessageStyle style);
     bool ConfirmInDialog(InstallerDialogValues &dialog);
+    // The report goes to the update manager, unless a fault acts instead.
+    RunResult HandOver();
+    RunResult StoreReport(ExitInfoWriter write);
+    [[noreturn]] void Crash();
+    [[noreturn]] void Hang();
 
     CInstallerCommandLineInfo m_cmdInfo;
     UserInterface &m_userInterface;
     std::ostream &m_errors;
     const RunStep *m_step = nullptr; // the one under way
+
+    // What the run has done so far.
+    RunOptions m_options;
+    InstallerDialogValues m_dialog;
+    std::string m_installDirectory;
 };
 
 } // namespace stubsetup
