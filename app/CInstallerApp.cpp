@@ -46,15 +46,28 @@ constexpr RunStep kShowingDialog{"cannot open the progress dialog", RunResult::D
 constexpr RunStep kWritingCustomFile{"cannot write the custom file",
                                      RunResult::CustomFileNotWritten};
 constexpr RunStep kStoringReport{"cannot store the installer report", RunResult::ExitInfoNotStored};
+constexpr char kJournalFailure[] = "cannot write the journal";
+
+// The journal's words for how a run went, besides the faults' names.
+constexpr char kConfirmed[] = "confirmed";
+constexpr char kCancelled[] = "cancelled";
+constexpr char kNoDisplay[] = "no_display";
+constexpr char kFailed[] = "failed";
+constexpr char kCrashSignal[] = "SIGSEGV";
 
 // Memory running out is what stops a step this way; it has just run out, so
 // nothing here allocates.
-RunResult EndStep(const RunStep &step, const std::exception &error, std::ostream &errors)
+void SayWhyStopped(const char *failure, const std::exception &error, std::ostream &errors)
 {
     const bool outOfMemory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
-    errors << kDiagnosticPrefix << step.failure << ": "
-           << (outOfMemory ? "out of memory" : error.what()) << '\n'
+    errors << kDiagnosticPrefix << failure << ": " << (outOfMemory ? "out of memory" : error.what())
+           << '\n'
            << std::flush;
+}
+
+RunResult EndStep(const RunStep &step, const std::exception &error, std::ostream &errors)
+{
+    SayWhyStopped(step.failure, error, errors);
     return step.status;
 }
 
@@ -86,11 +99,15 @@ RunResult EndBeforeRun(const std::exception &error, std::ostream &errors)
 
 CInstallerApp::CInstallerApp(const std::vector<std::string> &arguments,
                              UserInterface &userInterface, std::ostream &errors)
-    : m_userInterface(userInterface), m_errors(errors)
+    : m_userInterface(userInterface), m_errors(errors), m_whyNotHandedOver(kFailed)
 {
     m_cmdInfo.ParseArguments(arguments);
     for (const std::string &line : SurprisingArguments(arguments))
         Warn(line);
+    if (m_journal.Refused())
+        Warn(std::string("ignoring ") + kJournalVariable + " in a set-user-ID or set-group-ID run");
+    if (m_journal.Enabled())
+        m_arguments = arguments;
 }
 
 CInstallerApp::RunOptions CInstallerApp::ReadOptions() const
@@ -155,11 +172,14 @@ void CInstallerApp::Warn(const std::string &line) const
 RunResult CInstallerApp::RunInstallation()
 {
     m_step = &kReadingOptions;
+    RunResult result;
     try {
-        return RunSteps();
+        result = RunSteps();
     } catch (const std::exception &error) {
-        return EndStep(*m_step, error, m_errors);
+        result = EndStep(*m_step, error, m_errors);
     }
+    AppendToJournal(static_cast<int>(result));
+    return result;
 }
 
 RunResult CInstallerApp::RunSteps()
@@ -200,6 +220,7 @@ RunResult CInstallerApp::RunSteps()
                 ShowMessage(kCustomFileMessage, MessageStyle::Exclamation);
             return RunResult::CustomFileNotWritten;
         }
+        m_customFile = extractPath.text();
     }
 
     m_step = &kStoringReport;
@@ -208,6 +229,7 @@ RunResult CInstallerApp::RunSteps()
 
 RunResult CInstallerApp::HandOver()
 {
+    m_faultActs = m_options.fault != Fault::None;
     switch (m_options.fault) {
     case Fault::NoReport:
         return RunResult::ReportStored; // only the missing report tells
@@ -216,6 +238,7 @@ RunResult CInstallerApp::HandOver()
     case Fault::Crash:
         Crash();
     case Fault::HardHang:
+        // Deaf before its line is out: whoever reads the line may signal at once.
         platform::IgnoreRequestsToStop();
         Hang();
     case Fault::Hang:
@@ -239,17 +262,58 @@ RunResult CInstallerApp::StoreReport(ExitInfoWriter write)
             ShowMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
         return RunResult::ExitInfoNotStored;
     }
+    m_handedOver = true;
     return RunResult::ReportStored;
 }
 
 void CInstallerApp::Crash()
 {
+    AppendToJournal(std::nullopt, kCrashSignal);
     platform::CrashWithoutCoreFile();
 }
 
 void CInstallerApp::Hang()
 {
+    AppendToJournal(std::nullopt);
     platform::WaitForTheEnd();
+}
+
+void CInstallerApp::AppendToJournal(std::optional<int> exitStatus, const char *endingSignal)
+{
+    if (!m_journal.Enabled())
+        return;
+    try {
+        JournalEntry entry = JournalEntryOfRun();
+        entry.exitStatus = exitStatus;
+        entry.endingSignal = endingSignal;
+        const Outcome appended = m_journal.Append(std::move(entry));
+        if (!appended.ok())
+            Diagnose(kJournalFailure, appended.describe());
+    } catch (const std::exception &error) {
+        SayWhyStopped(kJournalFailure, error, m_errors);
+    }
+}
+
+JournalEntry CInstallerApp::JournalEntryOfRun() const
+{
+    JournalEntry entry;
+    entry.arguments = m_arguments;
+    entry.component = m_options.component;
+    entry.revision = m_options.revision;
+    entry.returnCode = m_dialog.m_nReturnCode;
+    entry.message = m_dialog.m_strMessage;
+    entry.sleepSeconds = m_options.sleepSeconds;
+    entry.quiet = m_options.quiet;
+    entry.extractName = UnlessEmpty(m_options.extractPath);
+    entry.installDirectory = UnlessEmpty(m_installDirectory);
+    entry.fault = UnlessEmpty(FaultName(m_options.fault));
+    entry.handedOver = m_handedOver;
+    entry.customFile = UnlessEmpty(m_customFile);
+    if (m_faultActs)
+        entry.outcome = FaultName(m_options.fault);
+    else
+        entry.outcome = m_handedOver ? kConfirmed : m_whyNotHandedOver;
+    return entry;
 }
 
 std::string CInstallerApp::FindInstallDirectory(const std::string &appDir,
@@ -285,10 +349,13 @@ bool CInstallerApp::ConfirmInDialog(InstallerDialogValues &dialog)
 {
     const LostDisplayGuard guard(m_step->failure, static_cast<int>(m_step->status), m_errors);
     const DialogResult result = m_userInterface.runProgressDialog(dialog);
-    if (result.outcome == DialogOutcome::Unavailable)
+    if (result.outcome == DialogOutcome::Unavailable) {
         Diagnose("cannot open the progress dialog", result.reason);
-    else if (result.outcome == DialogOutcome::Cancelled)
+        m_whyNotHandedOver = kNoDisplay;
+    } else if (result.outcome == DialogOutcome::Cancelled) {
         Diagnose("installation cancelled", "the progress dialog was closed without OK");
+        m_whyNotHandedOver = kCancelled;
+    }
     return result.outcome == DialogOutcome::Ok;
 }
 

@@ -3,6 +3,7 @@
 #include "app/CInstallerCommandLineInfo.h"
 #include "app/Fault.h"
 #include "app/InstallerDialogValues.h"
+#include "app/RunJournal.h"
 #include "app/UserInterface.h"
 
 #include "InstallerLib/platform/GuardedPath.h"
@@ -10,6 +11,7 @@
 
 #include <exception>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -92,16 +94,26 @@ private:
     RunResult StoreReport(ExitInfoWriter write);
     [[noreturn]] void Crash();
     [[noreturn]] void Hang();
+    // The run so far as a journal line tells it, when a journal is kept; a
+    // journal that cannot be written changes nothing but a line on `errors`.
+    void AppendToJournal(std::optional<int> exitStatus, const char *endingSignal = "");
+    JournalEntry JournalEntryOfRun() const;
 
     CInstallerCommandLineInfo m_cmdInfo;
     UserInterface &m_userInterface;
     std::ostream &m_errors;
     const RunStep *m_step = nullptr; // the one under way
+    RunJournal m_journal;
+    std::vector<std::string> m_arguments; // kept only for the journal
 
     // What the run has done so far.
     RunOptions m_options;
     InstallerDialogValues m_dialog;
     std::string m_installDirectory;
+    std::string m_customFile; // once written
+    bool m_faultActs = false;
+    bool m_handedOver = false;
+    const char *m_whyNotHandedOver; // the journal's word for it
 };
 
 } // namespace stubsetup

@@ -65,7 +65,8 @@ constexpr char kHelpText[] =
     "  XDG_DATA_HOME, HOME    where the report folder is [~/.local/share]\n"
     "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
     "                         the display for the progress dialog\n"
-
+    "  STUBSETUP_JOURNAL      file every run appends one JSON line to, telling\n"
+    "                         what it did (created with mode 0600)\n"
     "\n"
     "Exit status:\n"
     "  0  the return code and message were stored in the installer report\n"

@@ -468,8 +468,7 @@ Outcome OverwriteWhole(int fd, const std::string &content, const std::string &sh
         errno != ENOSYS)
         return Outcome::Failure(errno, shown);
     HeldSignals held(true);
-    const bool written = SeekToStart(fd) &&
-                         WriteAll(fd, content.data(), content.size()) &&
+    const bool written = SeekToStart(fd) && WriteAll(fd, content.data(), content.size()) &&
                          ::ftruncate(fd, length) == 0 && ::fsync(fd) == 0;
     const int error = errno;
     if (held.release())
@@ -558,6 +557,11 @@ bool MakeDirectory(const std::string &path, unsigned int mode)
     if (parent && created)
         HandToFolderOwner(created.get(), parent.get());
     return true;
+}
+
+Outcome LockExclusively(int descriptor, const std::string &shown)
+{
+    return LockFile(descriptor, LOCK_EX, shown);
 }
 
 Outcome ReadFileLocked(const GuardedPath &path, const ContentReader &read, bool &found)
