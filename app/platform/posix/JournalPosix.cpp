@@ -60,9 +60,9 @@ Outcome WriteLine(int file, const std::string &line, const std::string &path)
         return Outcome::Failure(errno, path);
     if (WriteAll(file, line.data(), line.size()))
         return {};
-    const Outcome failed = Outcome::Failure(errno, path);
+    const int error = errno;
     [[maybe_unused]] const int takenBack = ::ftruncate(file, before);
-    return failed;
+    return Outcome::Failure(error, path);
 }
 
 } // namespace
