@@ -5,6 +5,7 @@
 #include "InstallerLib/TextConversion.h"
 #include "InstallerLib/UpdaterFolders.h"
 #include "InstallerLib/platform/GuardedPath.h"
+#include "xml/XmlWriter.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -41,6 +42,24 @@ Outcome AboutTheReport(Outcome outcome)
     if (outcome.error() == EBADMSG && outcome.reason().empty())
         return Outcome::failure(EBADMSG, outcome.subject(), "not a well-formed installer report");
     return outcome;
+}
+
+Outcome WriteExitInfo(std::int32_t returnCode, const char *message, bool cutInsideMessage)
+{
+    std::string appId;
+    if (!ReadEnvironmentVariable(kAppIdVariable, appId))
+        return Outcome::failure(EINVAL, std::string(), std::string(kAppIdVariable) + " is not set");
+    try {
+        InstallerReportWriter writer(appId);
+        const std::string text = message ? message : "";
+        const std::string utf8 = text.empty() ? text : AnsiToUtf8(text);
+        TextEdit cut;
+        if (cutInsideMessage)
+            cut = [&utf8](const std::string &report) { return CutInsideMessage(report, utf8); };
+        return AboutTheReport(writer.set(returnCode, utf8, cut));
+    } catch (const ErrorReason &error) {
+        return AboutTheReport(error.outcome());
+    }
 }
 
 } // namespace
@@ -89,7 +108,8 @@ InstallerReportWriter::InstallerReportWriter(const std::string &appId)
         userData, JoinPath(reportFolder, appId + kReportExtension), kCreatableReportLevels});
 }
 
-Outcome InstallerReportWriter::set(std::int32_t returnCode, const std::string &message)
+Outcome InstallerReportWriter::set(std::int32_t returnCode, const std::string &message,
+                                   const TextEdit &edit)
 {
     if (!m_report)
         return m_whyNoReport;
@@ -97,21 +117,37 @@ Outcome InstallerReportWriter::set(std::int32_t returnCode, const std::string &m
     // previous report whole.
     m_report->returnCode().assign(returnCode);
     m_report->userMessage().assign(message);
-    return m_report->save();
+    return m_report->save(edit);
 }
 
 Outcome WriteInstallerExitInfo(std::int32_t returnCode, const char *message)
 {
+    return WriteExitInfo(returnCode, message, false);
+}
+
+std::string CutInsideMessage(const std::string &report, const std::string &message)
+{
+    // The message follows its element's start tag, which another writer may
+    // have given attributes.
+    const std::string escaped = escapeXmlText(message);
+    const std::size_t text = report.find('>' + escaped, report.find("<UserMessage")) + 1;
+    return report.substr(0, text + escaped.size() / 2);
+}
+
+Outcome WriteCutInstallerExitInfo(std::int32_t returnCode, const char *message)
+{
+    return WriteExitInfo(returnCode, message, true);
+}
+
+bool LocateInstallerReport(std::string &path)
+{
     std::string appId;
-    if (!ReadEnvironmentVariable(kAppIdVariable, appId))
-        return Outcome::failure(EINVAL, std::string(), std::string(kAppIdVariable) + " is not set");
-    try {
-        InstallerReportWriter writer(appId);
-        const std::string text = message ? message : "";
-        return AboutTheReport(writer.set(returnCode, text.empty() ? text : AnsiToUtf8(text)));
-    } catch (const ErrorReason &error) {
-        return AboutTheReport(error.outcome());
-    }
+    std::string userData;
+    if (!ReadEnvironmentVariable(kAppIdVariable, appId) || !IsAcceptableAppId(appId) ||
+        !GetSpecialFolder(kAppDataFolder, userData, false))
+        return false;
+    path = JoinPath(userData, JoinPath(ReportFolderBelowUserData(), appId + kReportExtension));
+    return true;
 }
 
 } // namespace stubsetup

@@ -43,8 +43,9 @@ public:
     // existing report throws; both carry the reason (ErrorReason).
     explicit InstallerReportWriter(const std::string &appId);
 
-    // Saves the return code and the UTF-8 message together.
-    Outcome set(std::int32_t returnCode, const std::string &message);
+    // Saves the return code and the UTF-8 message together; `edit`, when
+    // given, changes the text that is saved.
+    Outcome set(std::int32_t returnCode, const std::string &message, const TextEdit &edit = {});
 
 private:
     std::unique_ptr<InstallerReport> m_report;
@@ -54,5 +55,21 @@ private:
 // The C++ side of SetInstallerExitInfo: `message` is in the locale's
 // character set, or null. Says why when the report was not written.
 Outcome WriteInstallerExitInfo(std::int32_t returnCode, const char *message);
+
+// `report` (a whole report's text) up to and including <UserMessage>, then
+// the first half, rounded down, of `message` (UTF-8) escaped as the report
+// holds it: what an installer leaves that stopped while writing it.
+std::string CutInsideMessage(const std::string &report, const std::string &message);
+
+// WriteInstallerExitInfo, but the report is saved cut inside its message
+// (CutInsideMessage), for testing how the update manager copes with a broken
+// report. Later saves refuse such a report, as they refuse any that is not
+// well-formed.
+Outcome WriteCutInstallerExitInfo(std::int32_t returnCode, const char *message);
+
+// Where the report of the id in ORL_APP_ID is, whether or not it exists;
+// nothing is created. False when the id is unacceptable or the user's data
+// folder cannot be told.
+bool LocateInstallerReport(std::string &path);
 
 } // namespace stubsetup

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <sstream>
 #include <stdexcept>
 
 namespace stubsetup {
@@ -167,15 +168,20 @@ bool PrefsFile::setString(const std::string &name, const std::string &value)
     return assignString(name, value) && save();
 }
 
-Outcome PrefsFile::save()
+Outcome PrefsFile::save(const TextEdit &edit)
 {
     const XmlElement *document = m_reader.document();
     if (document == nullptr || m_settings == nullptr)
         return Outcome::failure(EINVAL, m_path.text(), "nothing was loaded");
     Outcome saved = platform::ReplaceFileContent(
         m_path,
-        [this](std::ostream &stream) {
-            return static_cast<bool>(writeXml(stream, m_reader.document()));
+        [this, &edit](std::ostream &stream) {
+            if (!edit)
+                return static_cast<bool>(writeXml(stream, m_reader.document()));
+            std::ostringstream text;
+            writeXml(text, m_reader.document());
+            const std::string edited = edit(text.str());
+            return platform::BytesWriter(edited)(stream);
         },
         [this](int file) { return reloadWithAssignments(file); });
     if (!saved.ok())

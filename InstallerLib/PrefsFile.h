@@ -6,11 +6,15 @@
 #include "xml/XmlReader.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace stubsetup {
+
+// Changes a document's text just before it is written.
+using TextEdit = std::function<std::string(const std::string &text)>;
 
 // Named values kept as the child elements of one top-level element (named
 // after the root name) of an XML file. The file is read once, at
@@ -49,8 +53,9 @@ public:
     // Replaces the file with the whole document; the previous file stays intact
     // when this fails (errno is set too). Where the file must be rewritten in
     // place, it is read again under the lock and the values assigned since the
-    // load are applied to what it holds then.
-    Outcome save();
+    // load are applied to what it holds then. `edit`, when given, changes
+    // the text that is written, and only that.
+    Outcome save(const TextEdit &edit = {});
 
 private:
     XmlElement *findValueElement(const std::string &name, bool create);

@@ -4,6 +4,7 @@
 #include "app/InstallPath.h"
 #include "app/LostDisplayGuard.h"
 #include "app/StandardErrorUserInterface.h"
+#include "app/platform/Faults.h"
 #include "app/platform/Process.h"
 
 #include "InstallerLib/Environment.h"
@@ -45,15 +46,28 @@ constexpr RunStep kShowingDialog{"cannot open the progress dialog", RunResult::D
 constexpr RunStep kWritingCustomFile{"cannot write the custom file",
                                      RunResult::CustomFileNotWritten};
 constexpr RunStep kStoringReport{"cannot store the installer report", RunResult::ExitInfoNotStored};
+constexpr char kJournalFailure[] = "cannot write the journal";
+
+// The journal's words for how a run went, besides the faults' names.
+constexpr char kConfirmed[] = "confirmed";
+constexpr char kCancelled[] = "cancelled";
+constexpr char kNoDisplay[] = "no_display";
+constexpr char kFailed[] = "failed";
+constexpr char kCrashSignal[] = "SIGSEGV";
 
 // Memory running out is what stops a step this way; it has just run out, so
 // nothing here allocates.
-RunResult EndStep(const RunStep &step, const std::exception &error, std::ostream &errors)
+void SayWhyStopped(const char *failure, const std::exception &error, std::ostream &errors)
 {
     const bool outOfMemory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
-    errors << kDiagnosticPrefix << step.failure << ": "
-           << (outOfMemory ? "out of memory" : error.what()) << '\n'
+    errors << kDiagnosticPrefix << failure << ": " << (outOfMemory ? "out of memory" : error.what())
+           << '\n'
            << std::flush;
+}
+
+RunResult EndStep(const RunStep &step, const std::exception &error, std::ostream &errors)
+{
+    SayWhyStopped(step.failure, error, errors);
     return step.status;
 }
 
@@ -83,25 +97,17 @@ RunResult EndBeforeRun(const std::exception &error, std::ostream &errors)
     return EndStep(kReadingOptions, error, errors);
 }
 
-struct CInstallerApp::RunOptions {
-    std::string displayName = kDefaultDisplayName;
-    std::string component;
-    std::string message;
-    std::uint32_t sleepSeconds = 0;
-    bool quiet = false;
-    std::string extractPath;
-    std::string extractContents;
-    bool dumpEnvironment = false;
-    std::string appDir;
-};
-
 CInstallerApp::CInstallerApp(const std::vector<std::string> &arguments,
                              UserInterface &userInterface, std::ostream &errors)
-    : m_userInterface(userInterface), m_errors(errors)
+    : m_userInterface(userInterface), m_errors(errors), m_whyNotHandedOver(kFailed)
 {
     m_cmdInfo.ParseArguments(arguments);
     for (const std::string &line : SurprisingArguments(arguments))
         Warn(line);
+    if (m_journal.refused())
+        Warn(std::string("ignoring ") + kJournalVariable + " in a set-user-ID or set-group-ID run");
+    if (m_journal.enabled())
+        m_arguments = arguments;
 }
 
 CInstallerApp::RunOptions CInstallerApp::ReadOptions() const
@@ -109,8 +115,10 @@ CInstallerApp::RunOptions CInstallerApp::ReadOptions() const
     // A malformed number keeps the default, or whatever number its text
     // starts with; the run goes on with it, and says so.
     RunOptions options;
+    options.displayName = kDefaultDisplayName;
     m_cmdInfo.GetOptionString("display", options.displayName);
     m_cmdInfo.GetOptionString("component", options.component);
+    m_cmdInfo.GetOptionString("revision", options.revision);
     m_cmdInfo.GetOptionString("message", options.message);
     const bool sleepConverted = m_cmdInfo.GetOptionUnsigned("sleep", options.sleepSeconds);
     WarnUnlessConverted("sleep", sleepConverted, std::to_string(options.sleepSeconds), kNotANumber);
@@ -123,7 +131,17 @@ CInstallerApp::RunOptions CInstallerApp::ReadOptions() const
     const bool envConverted = m_cmdInfo.GetOptionBool("env", options.dumpEnvironment);
     WarnUnlessConverted("env", envConverted, options.dumpEnvironment ? "1" : "0", kNotABoolean);
     m_cmdInfo.GetOptionString("appdir", options.appDir);
+    options.fault = ReadFault();
     return options;
+}
+
+Fault CInstallerApp::ReadFault() const
+{
+    std::string name;
+    Fault fault = Fault::None;
+    if (m_cmdInfo.GetOptionString("fault", name) && !name.empty() && !FaultNamed(name, fault))
+        Warn("ignoring unknown fault \"" + name + "\"; known: " + KnownFaultNames());
+    return fault;
 }
 
 std::int32_t CInstallerApp::ReadReturnCode() const
@@ -154,41 +172,42 @@ void CInstallerApp::Warn(const std::string &line) const
 RunResult CInstallerApp::RunInstallation()
 {
     m_step = &kReadingOptions;
+    RunResult result;
     try {
-        return RunSteps();
+        result = RunSteps();
     } catch (const std::exception &error) {
-        return EndStep(*m_step, error, m_errors);
+        result = EndStep(*m_step, error, m_errors);
     }
+    AppendToJournal(static_cast<int>(result));
+    return result;
 }
 
 RunResult CInstallerApp::RunSteps()
 {
-    InstallerDialogValues dialog;
-    const RunOptions options = ReadOptions();
+    m_options = ReadOptions();
+    const RunOptions &options = m_options;
     if (options.dumpEnvironment)
         DumpEnvironment();
 
-    const std::int32_t returnCode = ReadReturnCode();
-    dialog.m_strComponent = options.component;
-    dialog.m_strMessage = options.message;
-    dialog.m_nSleepSeconds = options.sleepSeconds;
-    dialog.m_nReturnCode = returnCode;
+    m_dialog.m_strComponent = options.component;
+    m_dialog.m_strMessage = options.message;
+    m_dialog.m_nSleepSeconds = options.sleepSeconds;
+    m_dialog.m_nReturnCode = ReadReturnCode();
 
     m_step = &kFindingInstallDirectory;
     std::string whyNoInstallDirectory;
-    const std::string installDirectory =
-        FindInstallDirectory(options.appDir, whyNoInstallDirectory);
-    if (installDirectory.empty()) {
+    m_installDirectory = FindInstallDirectory(options.appDir, whyNoInstallDirectory);
+    if (m_installDirectory.empty()) {
         ShowMessage(kNoInstallDirectoryMessage, MessageStyle::Plain, whyNoInstallDirectory);
         return RunResult::NoInstallDirectory;
     }
-    const platform::GuardedPath extractPath{installDirectory, options.extractPath};
-    dialog.m_strInstallPath = installDirectory;
-    dialog.m_strDisplayName = options.displayName;
-    dialog.m_strInstallingFile = options.extractPath.empty() ? std::string() : extractPath.text();
+    const platform::GuardedPath extractPath{m_installDirectory, options.extractPath};
+    m_dialog.m_strInstallPath = m_installDirectory;
+    m_dialog.m_strDisplayName = options.displayName;
+    m_dialog.m_strInstallingFile = options.extractPath.empty() ? std::string() : extractPath.text();
 
     m_step = &kShowingDialog;
-    if (!options.quiet && !ConfirmInDialog(dialog))
+    if (!options.quiet && !ConfirmInDialog(m_dialog))
         return RunResult::DialogNotConfirmed;
 
     m_step = &kWritingCustomFile;
@@ -200,18 +219,100 @@ RunResult CInstallerApp::RunSteps()
                 ShowMessage(kCustomFileMessage, MessageStyle::Exclamation);
             return RunResult::CustomFileNotWritten;
         }
+        m_customFile = extractPath.text();
     }
 
     m_step = &kStoringReport;
-    const Outcome stored =
-        WriteInstallerExitInfo(dialog.m_nReturnCode, dialog.m_strMessage.c_str());
+    return HandOver();
+}
+
+RunResult CInstallerApp::HandOver()
+{
+    m_faultActs = m_options.fault != Fault::None;
+    switch (m_options.fault) {
+    case Fault::NoReport:
+        return RunResult::ReportStored; // only the missing report tells
+    case Fault::BadReport:
+        return StoreReport(WriteCutInstallerExitInfo);
+    case Fault::Crash:
+        Crash();
+    case Fault::HardHang:
+        // Deaf before its line is out: whoever reads the line may signal at once.
+        platform::IgnoreRequestsToStop();
+        Hang();
+    case Fault::Hang:
+        Hang();
+    case Fault::None:
+    case Fault::CrashAfter:
+        break;
+    }
+    const RunResult stored = StoreReport(WriteInstallerExitInfo);
+    if (m_options.fault == Fault::CrashAfter)
+        Crash();
+    return stored;
+}
+
+RunResult CInstallerApp::StoreReport(ExitInfoWriter write)
+{
+    const Outcome stored = write(m_dialog.m_nReturnCode, m_dialog.m_strMessage.c_str());
     if (!stored.ok()) {
         Diagnose("cannot store the installer report", stored.describe());
-        if (!options.quiet)
+        if (!m_options.quiet)
             ShowMessage(kExitInfoMessage, MessageStyle::ExclamationSystemModal);
         return RunResult::ExitInfoNotStored;
     }
+    m_handedOver = true;
     return RunResult::ReportStored;
+}
+
+void CInstallerApp::Crash()
+{
+    AppendToJournal(std::nullopt, kCrashSignal);
+    platform::CrashWithoutCoreFile();
+}
+
+void CInstallerApp::Hang()
+{
+    AppendToJournal(std::nullopt);
+    platform::WaitForTheEnd();
+}
+
+void CInstallerApp::AppendToJournal(std::optional<int> exitStatus, const char *endingSignal)
+{
+    if (!m_journal.enabled())
+        return;
+    try {
+        JournalEntry entry = JournalEntryOfRun();
+        entry.exitStatus = exitStatus;
+        entry.endingSignal = endingSignal;
+        const Outcome appended = m_journal.append(std::move(entry));
+        if (!appended.ok())
+            Diagnose(kJournalFailure, appended.describe());
+    } catch (const std::exception &error) {
+        SayWhyStopped(kJournalFailure, error, m_errors);
+    }
+}
+
+JournalEntry CInstallerApp::JournalEntryOfRun() const
+{
+    JournalEntry entry;
+    entry.arguments = m_arguments;
+    entry.component = m_options.component;
+    entry.revision = m_options.revision;
+    entry.returnCode = m_dialog.m_nReturnCode;
+    entry.message = m_dialog.m_strMessage;
+    entry.sleepSeconds = m_options.sleepSeconds;
+    entry.quiet = m_options.quiet;
+    entry.extractName = UnlessEmpty(m_options.extractPath);
+    entry.installDirectory = UnlessEmpty(m_installDirectory);
+    entry.fault = UnlessEmpty(FaultName(m_options.fault));
+    entry.handedOver = m_handedOver;
+    entry.customFile = UnlessEmpty(m_customFile);
+    if (m_faultActs)
+        entry.outcome = FaultName(m_options.fault);
+    else
+        entry.outcome = m_handedOver ? kConfirmed : m_whyNotHandedOver;
+    return entry;
 }
 
 std::string CInstallerApp::FindInstallDirectory(const std::string &appDir,
@@ -248,10 +349,13 @@ bool CInstallerApp::ConfirmInDialog(InstallerDialogValues &dialog)
 {
     const LostDisplayGuard guard(m_step->failure, static_cast<int>(m_step->status), m_errors);
     const DialogResult result = m_userInterface.runProgressDialog(dialog);
-    if (result.outcome == DialogOutcome::Unavailable)
+    if (result.outcome == DialogOutcome::Unavailable) {
         Diagnose("cannot open the progress dialog", result.reason);
-    else if (result.outcome == DialogOutcome::Cancelled)
+        m_whyNotHandedOver = kNoDisplay;
+    } else if (result.outcome == DialogOutcome::Cancelled) {
         Diagnose("installation cancelled", "the progress dialog was closed without OK");
+        m_whyNotHandedOver = kCancelled;
+    }
     return result.outcome == DialogOutcome::Ok;
 }
 

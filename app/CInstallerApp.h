@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/CInstallerCommandLineInfo.h"
+#include "app/Fault.h"
 #include "app/InstallerDialogValues.h"
+#include "app/RunJournal.h"
 #include "app/UserInterface.h"
 
 #include "InstallerLib/platform/GuardedPath.h"
@@ -9,6 +11,7 @@
 
 #include <exception>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,9 +59,24 @@ public:
     Outcome WriteCustomFile(const platform::GuardedPath &path, const std::string &contents);
 
 private:
-    struct RunOptions;
+    struct RunOptions {
+        std::string displayName;
+        std::string component;
+        std::string revision;
+        std::string message;
+        std::uint32_t sleepSeconds = 0;
+        bool quiet = false;
+        std::string extractPath;
+        std::string extractContents;
+        bool dumpEnvironment = false;
+        std::string appDir;
+        Fault fault = Fault::None;
+    };
+    using ExitInfoWriter = Outcome (*)(std::int32_t returnCode, const char *message);
+
     RunResult RunSteps();
     RunOptions ReadOptions() const;
+    Fault ReadFault() const;
     std::int32_t ReadReturnCode() const;
     // A line on standard error when an option's text did not convert
     // completely: what it was and the value the run goes on with.
@@ -72,11 +90,31 @@ private:
     void ShowMessage(const std::string &text, MessageStyle style,
                      const std::string &reason = std::string());
     bool ConfirmInDialog(InstallerDialogValues &dialog);
+    // The report goes to the update manager, unless a fault acts instead.
+    RunResult HandOver();
+    RunResult StoreReport(ExitInfoWriter write);
+    [[noreturn]] void Crash();
+    [[noreturn]] void Hang();
+    // The run so far as a journal line tells it, when a journal is kept; a
+    // journal that cannot be written changes nothing but a line on `errors`.
+    void AppendToJournal(std::optional<int> exitStatus, const char *endingSignal = "");
+    JournalEntry JournalEntryOfRun() const;
 
     CInstallerCommandLineInfo m_cmdInfo;
     UserInterface &m_userInterface;
     std::ostream &m_errors;
     const RunStep *m_step = nullptr; // the one under way
+    RunJournal m_journal;
+    std::vector<std::string> m_arguments; // kept only for the journal
+
+    // What the run has done so far.
+    RunOptions m_options;
+    InstallerDialogValues m_dialog;
+    std::string m_installDirectory;
+    std::string m_customFile; // once written
+    bool m_faultActs = false;
+    bool m_handedOver = false;
+    const char *m_whyNotHandedOver; // the journal's word for it
 };
 
 } // namespace stubsetup

@@ -6,9 +6,9 @@
 namespace stubsetup {
 namespace {
 
-constexpr std::array<const char *, 11> kOptionsTheRunReads = {
-    "display",     "component",       "revision", "message", "sleep", "quiet",
-    "extractname", "extractcontents", "env",      "appdir",  "return"};
+constexpr std::array<const char *, 12> kOptionsTheRunReads = {
+    "display",     "component",       "revision", "message", "sleep",  "quiet",
+    "extractname", "extractcontents", "env",      "appdir",  "return", "fault"};
 
 // Spellings of a request for help or the version that other programs accept.
 constexpr std::array<const char *, 4> kInformationLookalikes = {"h", "help", "?", "version"};

@@ -1,7 +1,7 @@
 # Fails when a source file includes a header of a layer above its own, or
-# when a layer that must stay free of Qt includes it. Layers, lowest first:
-# common, xml, InstallerLib, framework, controls, app (with app/gui, the Qt
-# user interface, above the Qt-free run sequence).
+# when a layer that must stay free of Qt or of the JSON library includes it.
+# Layers, lowest first: common, xml, InstallerLib, framework, controls, app
+# (with app/gui, the Qt user interface, above the Qt-free run sequence).
 # Usage: cmake -DSOURCE_DIR=<tree> -P CheckLayering.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -12,6 +12,8 @@ set(forbidden_framework "controls/|app/")
 set(forbidden_controls "app/")
 set(forbidden_app "app/gui/|framework/|controls/") # Qt lives there
 set(qt_free common xml InstallerLib app)
+# Only the application's journal writes JSON.
+set(json_free common xml InstallerLib)
 
 set(violations "")
 foreach(layer common xml InstallerLib framework controls app)
@@ -30,6 +32,9 @@ foreach(layer common xml InstallerLib framework controls app)
       endif()
       if(layer IN_LIST qt_free AND line MATCHES "<Q[A-Za-z]*>|<Qt[A-Za-z]*/")
         string(APPEND violations "  ${relative}: ${line} (this layer stays free of Qt)\n")
+      endif()
+      if(layer IN_LIST json_free AND line MATCHES "[\"<]nlohmann/")
+        string(APPEND violations "  ${relative}: ${line} (this layer stays free of JSON)\n")
       endif()
     endforeach()
   endforeach()

@@ -23,6 +23,10 @@ bool MakeDirectory(const std::string &path, unsigned int mode);
 // How long a save or a read waits for another process's lock on the file.
 inline constexpr int kLockWaitSeconds = 10;
 
+// Takes an exclusive flock on the open file, waiting for another process's
+// lock at most kLockWaitSeconds; `shown` names the file in a failure.
+Outcome LockExclusively(int descriptor, const std::string &shown);
+
 // Writes the new content to the stream; false when it could not.
 using ContentWriter = std::function<bool(std::ostream &)>;
 // Writes exactly `content`; it must outlive the writer.

@@ -16,6 +16,14 @@ void StartDetached(const std::vector<std::string> &command);
 // Absolute path of the running program's file; empty when it cannot be found.
 std::string OwnExecutablePath();
 
+// This process's id and its parent's.
+int ProcessId();
+int ParentProcessId();
+
+// The current folder's absolute path; empty when it cannot be told (it was
+// removed, or a folder above it cannot be searched).
+std::string CurrentFolder();
+
 // Ignores SIGPIPE and SIGXFSZ, so that a closed pipe or a file-size limit
 // fails the write in question instead of killing the run midway. Every
 // signal that ends a process without a fault (TerminatingSignals(); unless

@@ -152,6 +152,65 @@ TEST_F(InstallerReportTest, MissingValuesReadAsTheirDefaults)
     EXPECT_EQ(message, "");
 }
 
+// A report cut inside its message: `before` stands for the elements ahead of
+// the return code.
+std::string CutReport(const std::string &before, const std::string &returnCode,
+                      const std::string &messageStart)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n" + before +
+           "<ReturnCode>" + returnCode + "</ReturnCode>\n<UserMessage>" + messageStart;
+}
+
+// The cut falls inside the message as the report holds it: after conversion
+// and escaping, so that an entity may be broken too.
+TEST_F(InstallerReportTest, CutReportEndsHalfWayThroughTheEscapedMessage)
+{
+    std::filesystem::create_directories(installFolder());
+    test::WriteFile(reportPath(), "<InstallerResult><Vendor>Acme</Vendor></InstallerResult>");
+    // Escaped, "a&lt;b &amp; c!" is 15 bytes long.
+    const std::string cut = CutReport("<Vendor>Acme</Vendor>\n", "2", "a&lt;b ");
+    EXPECT_TRUE(WriteCutInstallerExitInfo(2, "a<b & c!").ok());
+    EXPECT_EQ(ReadFile(reportPath()), cut);
+    EXPECT_EQ(test::FolderEntries(installFolder()), std::set<std::string>{"Demo.irpt"});
+
+    // What the update manager then meets is never replaced.
+    EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 0);
+    EXPECT_EQ(errno, EBADMSG);
+    EXPECT_EQ(ReadFile(reportPath()), cut);
+
+    std::filesystem::remove(reportPath());
+    EXPECT_TRUE(WriteCutInstallerExitInfo(2, "Retry").ok());
+    EXPECT_EQ(ReadFile(reportPath()), CutReport("", "2", "Re"));
+    std::filesystem::remove(reportPath());
+    EXPECT_TRUE(WriteCutInstallerExitInfo(0, "").ok());
+    EXPECT_EQ(ReadFile(reportPath()), CutReport("", "0", ""));
+
+    // A message element of another writer keeps its attributes up to the cut.
+    test::WriteFile(reportPath(), "<InstallerResult><UserMessage lang=\"en\">old</UserMessage>"
+                                  "</InstallerResult>");
+    EXPECT_TRUE(WriteCutInstallerExitInfo(1, "Retry").ok());
+    EXPECT_EQ(ReadFile(reportPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                      "<InstallerResult>\n<UserMessage lang=\"en\">Re");
+}
+
+TEST_F(InstallerReportTest, ReportIsLocatedWithoutCreatingAnything)
+{
+    std::string path;
+    ASSERT_TRUE(LocateInstallerReport(path));
+    EXPECT_EQ(path, reportPath());
+    home().environment().set(kAppIdVariable, "tools/Demo");
+    ASSERT_TRUE(LocateInstallerReport(path));
+    EXPECT_EQ(path, installFolder() + "/tools/Demo.irpt");
+    EXPECT_TRUE(test::FolderEntries(home().home()).empty());
+
+    path = "kept";
+    home().environment().set(kAppIdVariable, "/etc/Demo");
+    EXPECT_FALSE(LocateInstallerReport(path));
+    home().environment().unset(kAppIdVariable);
+    EXPECT_FALSE(LocateInstallerReport(path));
+    EXPECT_EQ(path, "kept");
+}
+
 // A C++ installer that links us may set a global locale that groups digits.
 TEST_F(InstallerReportTest, WritesPlainDigitsWhateverTheGlobalLocale)
 {

@@ -33,6 +33,7 @@ public:
     StartedChild &operator=(const StartedChild &) = delete;
     ~StartedChild();
 
+    int pid() const { return m_pid; }
     // Whether it has ended, without waiting.
     bool hasEnded();
     // Waits for the end and collects both output streams.

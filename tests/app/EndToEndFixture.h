@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,6 +67,14 @@ inline std::string LastLine(const std::string &text)
     return end == std::string::npos ? text : text.substr(end + 1);
 }
 
+// How a crash looks from outside: SIGSEGV, or, in a sanitizer build whose
+// handler keeps the signal for itself, the sanitizer's report of it.
+inline bool Crashed(const ChildResult &result)
+{
+    return result.killedBy == SIGSEGV || (STUBSETUP_SANITIZED && result.exitStatus > 0 &&
+                                          result.err.find("SEGV") != std::string::npos);
+}
+
 // The viewer is started detached, so its record appears some time after the
 // program has ended.
 inline bool WaitForFile(const std::string &path)
@@ -96,6 +105,7 @@ protected:
 
     std::string Path(const std::string &name) const { return m_root + "/" + name; }
     std::string ReportPath() const { return Path("data/Corvane/Updater/Install/Demo.irpt"); }
+    std::string InstallFolder() const { return Path("data/Corvane/Updater/Install"); }
 
     std::vector<std::string> Environment() const
     {

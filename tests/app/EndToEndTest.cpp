@@ -213,7 +213,7 @@ TEST_F(EndToEnd, HelpAndVersionRunNoInstallation)
         EXPECT_NE(result.out.find("[" + option + "]"), std::string::npos) << option;
         ++options;
     }
-    EXPECT_EQ(options, 11);
+    EXPECT_EQ(options, 12);
     EXPECT_NE(result.out.find("  3  the custom file could not be written\n"), std::string::npos);
     for (const char *windowsOnly : {".exe", "ORL Test Installer", "IncompleteNeverWork"})
         EXPECT_EQ(result.out.find(windowsOnly), std::string::npos) << windowsOnly;

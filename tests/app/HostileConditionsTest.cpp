@@ -38,8 +38,6 @@ protected:
         fs::permissions(m_root, fs::perms(0755));
     }
 
-    std::string InstallFolder() const { return Path("data/Corvane/Updater/Install"); }
-
     // A report the runs may write in a folder that refuses them new files, so
     // that it is rewritten in place. Root runs the program as nobody for it.
     void RefuseNewFiles(const std::string &folder, const std::string &file)
@@ -150,6 +148,21 @@ TEST_F(HostileConditions, WritableReportInAFolderRefusingNewFilesIsRewrittenInPl
     EXPECT_EQ(result.exitStatus, 4);
     EXPECT_EQ(ReadFile(ReportPath()), Report(2, "new"));
     EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
+}
+
+// A broken report reaches the update manager by the same path as a whole one.
+TEST_F(HostileConditions, CutReportIsRewrittenInPlaceWhereTheFolderRefusesNewFiles)
+{
+    WriteFile(ReportPath(), Report(1, std::string(300, 'o')));
+    const ino_t inode = StatusOf(ReportPath()).st_ino;
+    RefuseNewFiles(InstallFolder(), ReportPath());
+
+    const ChildResult result =
+        RunAsNobody({"-quiet", "1", "-return", "2", "-message", "Retry", "-fault", "badreport"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    const std::string whole = Report(2, "Retry");
+    EXPECT_EQ(ReadFile(ReportPath()), whole.substr(0, whole.find("Retry")) + "Re");
+    EXPECT_EQ(StatusOf(ReportPath()).st_ino, inode);
 }
 
 TEST_F(HostileConditions, CustomFileIsReplacedWholeOrNotAtAll)

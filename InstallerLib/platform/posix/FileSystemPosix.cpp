@@ -559,6 +559,11 @@ bool MakeDirectory(const std::string &path, unsigned int mode)
     return true;
 }
 
+Outcome LockExclusively(int descriptor, const std::string &shown)
+{
+    return LockFile(descriptor, LOCK_EX, shown);
+}
+
 Outcome ReadFileLocked(const GuardedPath &path, const ContentReader &read, bool &found)
 {
     found = false;

@@ -103,6 +103,25 @@ std::string OwnExecutablePath()
     return std::string(path, static_cast<std::size_t>(length));
 }
 
+int ProcessId()
+{
+    return static_cast<int>(getpid());
+}
+
+int ParentProcessId()
+{
+    return static_cast<int>(getppid());
+}
+
+std::string CurrentFolder()
+{
+    std::string path(PATH_MAX, '\0');
+    if (getcwd(path.data(), path.size()) == nullptr)
+        return {};
+    path.resize(path.find('\0'));
+    return path;
+}
+
 void PrepareSignalHandling()
 {
     for (const int signal : kWriteSignals)
