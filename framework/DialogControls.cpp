@@ -246,15 +246,23 @@ QWidget *createControl(QWidget &dialog, const ControlTemplate &control,
     return widget;
 }
 
+bool hasMnemonic(const ControlTemplate &label)
+{
+    const QString text = QString::fromUtf8(label.text);
+    return !hasStyle(label, WindowStyle::kStaticNoPrefix) &&
+           withoutMnemonics(text).size() + text.count(QLatin1String("&&")) < text.size();
+}
+
 // A static text's mnemonic moves the focus to the next control that takes it;
 // with none after it, the label is its own buddy and the mnemonic goes nowhere.
+// A label without a mnemonic gets no buddy here: one pointing at itself
+// would tell assistive technology that the label labels itself.
 void assignBuddies(const DialogTemplate &dialogTemplate, const std::vector<QWidget *> &widgets)
 {
     for (std::size_t index = 0; index < widgets.size(); ++index) {
         const ControlTemplate &control = dialogTemplate.controls[index];
         auto *label = qobject_cast<QLabel *>(widgets[index]);
-        if (control.kind != ControlKind::StaticText ||
-            hasStyle(control, WindowStyle::kStaticNoPrefix) || !label)
+        if (control.kind != ControlKind::StaticText || !hasMnemonic(control) || !label)
             continue;
         QWidget *buddy = label;
         for (std::size_t next = index + 1; next < widgets.size() && buddy == label; ++next)
@@ -353,13 +361,6 @@ std::optional<std::size_t> labelFor(const QWidget &field, const DialogTemplate &
         }
     }
     return beside ? beside : above;
-}
-
-bool hasMnemonic(const ControlTemplate &label)
-{
-    const QString text = QString::fromUtf8(label.text);
-    return !hasStyle(label, WindowStyle::kStaticNoPrefix) &&
-           withoutMnemonics(text).size() + text.count(QLatin1String("&&")) < text.size();
 }
 
 // Assistive technology and test robots find a field by its label's words.

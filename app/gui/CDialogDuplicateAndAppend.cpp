@@ -105,6 +105,8 @@ std::string CDialogDuplicateAndAppend::ProgramFile() const
 bool CDialogDuplicateAndAppend::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // The caption says little; robots find the tool by what it is.
+    setAccessibleName(QStringLiteral("Duplicate && Grow"));
     m_strOutputFile = ProposedOutputFile(ProgramFile());
     UpdateData(false);
     return true;

@@ -62,6 +62,7 @@ private:
 
     void AddReturnCodeItems();
     void StyleHeader();
+    void NameCountdownForRobots();
     void TakeInstallPathFromEnvironment();
     void EnableFieldsForInstallPath();
     void SelectReturnCode();

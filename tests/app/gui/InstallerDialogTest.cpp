@@ -9,6 +9,7 @@
 #include "ModalDriver.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
@@ -267,6 +268,32 @@ TEST_F(InstallerDialogTest, ACountdownThatEndsClosesTheUsageWindowAndTheMenu)
         EXPECT_FALSE(leftOpen);
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     }
+}
+
+// What a screen reader or a test robot learns of the dialog.
+TEST_F(InstallerDialogTest, RobotsFindTheCountdownAndTheReturnCodeByTheirLabels)
+{
+    CInstallerDlg dialog;
+    fillWaitingRun(dialog);
+    test::whenModal([](QWidget &window) {
+        const auto labelsOf = [](QWidget *widget) {
+            std::vector<QString> labels;
+            for (const auto &[label, relation] :
+                 QAccessible::queryAccessibleInterface(widget)->relations(QAccessible::Label))
+                labels.push_back(label->text(QAccessible::Name));
+            return labels;
+        };
+        QWidget *countdown = findControl(&window, Dlg::IDC_TIME_REMAINING);
+        EXPECT_EQ(labelsOf(countdown), std::vector<QString>{"Time Remaining:"});
+        EXPECT_TRUE(labelsOf(findControl(&window, Dlg::IDC_TIME_REMAINING_LABEL)).empty());
+        auto &combo = control<QComboBox>(window, Dlg::IDC_RETURN_CODE);
+        EXPECT_EQ(labelsOf(&combo), std::vector<QString>{"Corvane Updater Return Code:"});
+        EXPECT_EQ(combo.lineEdit()->accessibleName(), "Corvane Updater Return Code");
+        EXPECT_EQ(findControl(&window, Dlg::IDC_PROGRESS)->accessibleName(),
+                  "Installation progress");
+        click(window, IDCANCEL);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
 // --- What the run gets back ---
