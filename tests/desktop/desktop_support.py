@@ -22,7 +22,7 @@ def require_tools(*tools):
     """Skips the test, loudly, when a tool it drives is not installed."""
     missing = [tool for tool in tools if shutil.which(tool) is None]
     if missing:
-        print(f"SKIPPED: {', '.join(missing)} not installed (scripts/setup installs them)",
+        print(f"SKIPPED: {', '.join(missing)} not installed (scripts/setup test installs them)",
               file=sys.stderr)
         sys.exit(SKIPPED)
 

@@ -181,7 +181,8 @@ TEST_F(ProgressDialogEndToEnd, OkPressedOnARealXServerWritesTheReport)
     const std::string xdotool = FindProgram("xdotool");
     const std::string timeout = FindProgram("timeout");
     if (FindProgram("Xvfb").empty() || xdotool.empty() || timeout.empty())
-        GTEST_SKIP() << "needs Xvfb, xdotool and timeout in PATH (scripts/setup installs them)";
+        GTEST_SKIP()
+            << "needs Xvfb, xdotool and timeout in PATH (scripts/setup test installs them)";
     const VirtualXServer server;
     ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
     const std::vector<std::string> environment = Environment("DISPLAY=" + server.Display());
