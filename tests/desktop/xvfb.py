@@ -41,16 +41,21 @@ def start(screen=DEFAULT_SCREEN, launch=subprocess.Popen):
         ready, _, _ = select.select([numbers], [], [], DEADLINE_SECONDS)
         number = numbers.readline().strip() if ready else ""
     if not number:
+        if process.poll() is not None:
+            raise RuntimeError(f"Xvfb ended with status {process.returncode} before it was ready")
         process.kill()
         process.wait()
-        raise RuntimeError(f"Xvfb did not start within {DEADLINE_SECONDS} s")
+        raise RuntimeError(f"Xvfb was not ready within {DEADLINE_SECONDS} s")
     return process, f":{number}"
 
 
 def main(arguments):
     # A terminated helper still stops its server (through the finally below).
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    process, display = start(*arguments[:1])
+    try:
+        process, display = start(*arguments[:1])
+    except RuntimeError as error:
+        sys.exit(f"xvfb.py: {error}")
     try:
         print(display, flush=True)
         sys.stdin.buffer.read()

@@ -54,11 +54,11 @@ public:
         if (pipe2(input, O_CLOEXEC) != 0)
             return;
         m_input = platform::FileDescriptor(input[1]);
-        const platform::FileDescriptor inputEnd(input[0]);
+        platform::FileDescriptor inputEnd(input[0]);
         if (pipe2(output, O_CLOEXEC) != 0)
             return;
         const platform::FileDescriptor displayEnd(output[0]);
-        const platform::FileDescriptor outputEnd(output[1]);
+        platform::FileDescriptor outputEnd(output[1]);
         m_pid = fork();
         if (m_pid == 0) {
             dup2(inputEnd.get(), STDIN_FILENO);
@@ -67,6 +67,9 @@ public:
                   static_cast<char *>(nullptr));
             _exit(127);
         }
+        // Only the starter may hold these ends, or its end would go unseen.
+        inputEnd.close();
+        outputEnd.close();
         if (m_pid < 0)
             return;
         // The starter prints the display once the server takes connections,
