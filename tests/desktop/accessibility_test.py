@@ -98,7 +98,7 @@ def main(program):
     try:
         import pyatspi  # noqa: F401 (only its presence is checked here)
     except ImportError:
-        print("SKIPPED: python3-pyatspi not installed (scripts/setup installs it)",
+        print("SKIPPED: python3-pyatspi not installed (scripts/setup test installs it)",
               file=sys.stderr)
         sys.exit(SKIPPED)
     if os.environ.get(PRIVATE_BUS):

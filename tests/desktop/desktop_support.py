@@ -5,12 +5,13 @@ run, and polling with a deadline instead of sleeps that guess."""
 import contextlib
 import os
 import re
-import select
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
+
+import xvfb
 
 # ctest counts this exit status as a skipped test.
 SKIPPED = 77
@@ -21,7 +22,7 @@ def require_tools(*tools):
     """Skips the test, loudly, when a tool it drives is not installed."""
     missing = [tool for tool in tools if shutil.which(tool) is None]
     if missing:
-        print(f"SKIPPED: {', '.join(missing)} not installed (scripts/setup installs them)",
+        print(f"SKIPPED: {', '.join(missing)} not installed (scripts/setup test installs them)",
               file=sys.stderr)
         sys.exit(SKIPPED)
 
@@ -116,18 +117,10 @@ def session(program):
         current.close()
 
 
-def start_xvfb(current, screen="1280x1024x24"):
-    """Starts Xvfb on a free display and answers that display's name."""
-    reader, writer = os.pipe()
-    current.start(["Xvfb", "-displayfd", str(writer), "-screen", "0", screen, "-nolisten", "tcp"],
-                  pass_fds=(writer,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(writer)
-    with os.fdopen(reader) as numbers:
-        ready, _, _ = select.select([numbers], [], [], DEADLINE_SECONDS)
-        number = numbers.readline().strip() if ready else ""
-    if not number:
-        raise AssertionError("Xvfb did not start")
-    return f":{number}"
+def start_xvfb(current, screen=xvfb.DEFAULT_SCREEN):
+    """Starts Xvfb for the session and answers its display's name."""
+    _, display = xvfb.start(screen, launch=current.start)
+    return display
 
 
 def finish(process, seconds=DEADLINE_SECONDS):

@@ -2,11 +2,10 @@
 // and on a real X server, judged by its exit status and the report it leaves.
 #include "ChildProcess.h"
 #include "TestSupport.h"
+#include "common/platform/FileDescriptor.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -43,15 +42,44 @@ std::string FindProgram(const std::string &name)
     return {};
 }
 
-// An Xvfb server on the first free display number, stopped with the object.
+// An X server from the starter the tests share, kept while the object lives:
+// the starter stops it when its standard input ends, also when this process
+// dies first.
 class VirtualXServer {
 public:
-    explicit VirtualXServer(const std::string &program)
+    VirtualXServer()
     {
-        for (int number = 64; number < 200 && m_display.empty(); ++number)
-            if (!fs::exists(SocketPath(number)) &&
-                !fs::exists("/tmp/.X" + std::to_string(number) + "-lock"))
-                Start(program, number);
+        int input[2];
+        int output[2];
+        if (pipe2(input, O_CLOEXEC) != 0)
+            return;
+        m_input = platform::FileDescriptor(input[1]);
+        platform::FileDescriptor inputEnd(input[0]);
+        if (pipe2(output, O_CLOEXEC) != 0)
+            return;
+        const platform::FileDescriptor displayEnd(output[0]);
+        platform::FileDescriptor outputEnd(output[1]);
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(inputEnd.get(), STDIN_FILENO);
+            dup2(outputEnd.get(), STDOUT_FILENO);
+            execl(STUBSETUP_XVFB_STARTER, STUBSETUP_XVFB_STARTER, "1024x768x24",
+                  static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        // Only the starter may hold these ends, or its end would go unseen.
+        inputEnd.close();
+        outputEnd.close();
+        if (m_pid < 0)
+            return;
+        // The starter prints the display once the server takes connections,
+        // or ends without a word when it never does.
+        char byte = 0;
+        std::string line;
+        while (read(displayEnd.get(), &byte, 1) == 1 && byte != '\n')
+            line += byte;
+        if (byte == '\n')
+            m_display = line;
     }
     ~VirtualXServer() { Stop(); }
     VirtualXServer(const VirtualXServer &) = delete;
@@ -60,54 +88,18 @@ public:
     // ":N" once the server takes connections; empty when it never did.
     const std::string &Display() const { return m_display; }
 
-    // Ends the server and every connection to it.
+    // Ends the server and every connection to it: the starter stops the
+    // server when its input closes.
     void Stop()
     {
-        if (m_pid <= 0)
-            return;
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
+        m_input.close();
+        if (m_pid > 0)
+            waitpid(m_pid, nullptr, 0);
         m_pid = -1;
     }
 
 private:
-    static std::string SocketPath(int number)
-    {
-        return "/tmp/.X11-unix/X" + std::to_string(number);
-    }
-
-    void Start(const std::string &program, int number)
-    {
-        const std::string display = ":" + std::to_string(number);
-        m_pid = fork();
-        if (m_pid == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            // -noreset: the server keeps its state when a short-lived client
-            // such as xdotool leaves.
-            execl(program.c_str(), program.c_str(), display.c_str(), "-noreset", "-nolisten", "tcp",
-                  "-screen", "0", "1024x768x24", static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        if (WaitForSocket(number))
-            m_display = display;
-    }
-
-    // Bounded: a server that dies or never listens ends the wait.
-    bool WaitForSocket(int number) const
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (fs::exists(SocketPath(number)))
-                return true;
-            if (waitpid(m_pid, nullptr, WNOHANG) == m_pid)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
-    }
-
+    platform::FileDescriptor m_input;
     pid_t m_pid = -1;
     std::string m_display;
 };
@@ -264,8 +256,9 @@ TEST_F(ProgressDialogEndToEnd, OkPressedOnARealXServerWritesTheReport)
 {
     const XTools tools;
     if (!tools.complete())
-        GTEST_SKIP() << "needs Xvfb, xdotool and timeout in PATH (scripts/setup installs them)";
-    const VirtualXServer server(tools.xvfb);
+        GTEST_SKIP()
+            << "needs Xvfb, xdotool and timeout in PATH (scripts/setup test installs them)";
+    const VirtualXServer server;
     ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
     const std::vector<std::string> environment = Environment("DISPLAY=" + server.Display());
 
@@ -290,8 +283,9 @@ TEST_F(ProgressDialogEndToEnd, XServerGoneWhileTheDialogWaitsEndsWithStatus2)
 {
     const XTools tools;
     if (!tools.complete())
-        GTEST_SKIP() << "needs Xvfb, xdotool and timeout in PATH (scripts/setup installs them)";
-    VirtualXServer server(tools.xvfb);
+        GTEST_SKIP()
+            << "needs Xvfb, xdotool and timeout in PATH (scripts/setup test installs them)";
+    VirtualXServer server;
     ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
     const std::vector<std::string> environment = Environment("DISPLAY=" + server.Display());
 
