@@ -96,6 +96,19 @@ class Session:
         return subprocess.run(command, env=env, check=True, capture_output=True, text=True,
                               timeout=DEADLINE_SECONDS).stdout
 
+    def tell_ended(self):
+        """Says which of its processes have ended, and with what, so that a
+        failed wait shows whether the program was still there to wait for."""
+        for process in self._processes:
+            if process.poll() is None:
+                continue
+            try:
+                _, errors = process.communicate(timeout=DEADLINE_SECONDS)
+            except subprocess.TimeoutExpired:  # a detached child holds its pipe
+                errors = "(not read)"
+            print(f"{process.args[0]} ended with status {process.returncode}: {errors or ''}",
+                  file=sys.stderr)
+
     def close(self):
         for process in reversed(self._processes):
             if process.poll() is None:
@@ -113,6 +126,9 @@ def session(program):
     current = Session(program)
     try:
         yield current
+    except BaseException:
+        current.tell_ended()
+        raise
     finally:
         current.close()
 

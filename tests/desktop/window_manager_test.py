@@ -6,6 +6,7 @@ manager reads them.
 
 Usage: window_manager_test.py PROGRAM"""
 
+import os
 import re
 import subprocess
 import sys
@@ -29,9 +30,13 @@ class Desktop:
         return [int(window) for window in found.split()]
 
     def new_window(self, title, known=()):
-        return wait_for(f"a window named {title}",
-                        lambda: next((w for w in self.windows_named(title) if w not in known),
-                                     None))
+        """A new window with this title once openbox has taken it on: shown
+        and in its window list (openbox shows a window before it lists it)."""
+        def managed():
+            listed = self.root_prop("_NET_CLIENT_LIST")
+            return next((w for w in self.windows_named(title)
+                         if w not in known and re.search(rf"\b{w:#x}\b", listed)), None)
+        return wait_for(f"a window named {title} in openbox's window list", managed)
 
     def gone(self, window):
         wait_for(f"window {window:#x} to close",
@@ -92,19 +97,21 @@ def main(program):
     require_tools("Xvfb", "openbox", "xprop", "xdotool")
     with session(program) as current:
         desktop = Desktop(current, start_xvfb(current))
-        current.start(["openbox", "--sm-disable"], desktop.env, stdout=subprocess.DEVNULL,
-                      stderr=subprocess.DEVNULL)
-        wait_for("openbox to manage the screen",
-                 lambda: "window id" in desktop.root_prop("_NET_SUPPORTING_WM_CHECK"))
+        # openbox claims the screen before it has finished starting, and a
+        # window mapped in between may never be managed: its startup command
+        # is the sign that it is ready.
+        ready = current.path("openbox-ready")
+        current.start(["openbox", "--sm-disable", "--startup", f"touch {ready}"], desktop.env,
+                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("openbox to finish starting", lambda: os.path.exists(ready))
 
         installer = current.start_program(
             ["-component", "x", "-return", "2", "-message", "Typed over"], desktop.env)
         progress = desktop.new_window("stubsetup")
 
-        # A main window: listed, in the taskbar, with class, title and icon.
+        # A main window (listed, as new_window waited for), in the taskbar,
+        # with class, title and icon.
         check(desktop.transient_for(progress) is None, "the progress dialog is transient")
-        check(f"{progress:#x}" in desktop.root_prop("_NET_CLIENT_LIST"),
-              "the progress dialog is not in the window list")
         check("SKIP_TASKBAR" not in (desktop.prop(progress, "_NET_WM_STATE") or ""),
               "the progress dialog skips the taskbar")
         check("_NET_WM_WINDOW_TYPE_NORMAL" in desktop.prop(progress, "_NET_WM_WINDOW_TYPE"),
