@@ -476,6 +476,15 @@ Outcome OverwriteWhole(int fd, const std::string &content, const std::string &sh
     return written ? Outcome() : Outcome::failure(error, shown);
 }
 
+// Opens the file of `entry` for `access` and takes `lock` (LOCK_SH or LOCK_EX) on it.
+Outcome OpenLocked(const FolderEntry &entry, int access, int lock, FileDescriptor &file)
+{
+    file = OpenInFolder(entry, access);
+    if (!file)
+        return Outcome::failure(errno, entry.shown);
+    return LockFile(file.get(), lock, entry.shown);
+}
+
 bool NamesSameFile(const FolderEntry &entry, int fd)
 {
     struct stat named, opened;
@@ -489,10 +498,8 @@ bool NamesSameFile(const FolderEntry &entry, int fd)
 Outcome RewriteInPlace(const FolderEntry &entry, const ContentWriter &writeContent,
                        const ContentReader &rereadContent)
 {
-    const FileDescriptor file = OpenInFolder(entry, O_RDWR);
-    if (!file)
-        return Outcome::failure(errno, entry.shown);
-    Outcome locked = LockFile(file.get(), LOCK_EX, entry.shown);
+    FileDescriptor file;
+    Outcome locked = OpenLocked(entry, O_RDWR, LOCK_EX, file);
     if (!locked.ok())
         return locked;
     if (!NamesSameFile(entry, file.get()))
@@ -579,10 +586,8 @@ Outcome ReadFileLocked(const GuardedPath &path, const ContentReader &read, bool 
     // Directories, FIFOs and devices are no files to read; a FIFO would even block.
     if (!S_ISREG(status.st_mode))
         return Outcome::failure(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, entry.shown);
-    const FileDescriptor file = OpenInFolder(entry, O_RDONLY);
-    if (!file)
-        return Outcome::failure(errno, entry.shown);
-    Outcome locked = LockFile(file.get(), LOCK_SH, entry.shown);
+    FileDescriptor file;
+    Outcome locked = OpenLocked(entry, O_RDONLY, LOCK_SH, file);
     if (!locked.ok())
         return locked;
     found = true;
