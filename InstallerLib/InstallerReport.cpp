@@ -2,9 +2,9 @@
 
 #include "InstallerLib/Environment.h"
 #include "InstallerLib/ErrorReason.h"
-#include "InstallerLib/TextConversion.h"
+#include "common/TextConversion.h"
 #include "InstallerLib/UpdaterFolders.h"
-#include "InstallerLib/platform/GuardedPath.h"
+#include "common/platform/GuardedPath.h"
 #include "xml/XmlWriter.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "InstallerLib/PrefsFile.h"
 
 #include "InstallerLib/ErrorReason.h"
-#include "InstallerLib/platform/FileSystem.h"
+#include "common/platform/FileSystem.h"
 #include "common/ConvertValue.h"
 #include "xml/XmlElementSet.h"
 #include "xml/XmlWriter.h"

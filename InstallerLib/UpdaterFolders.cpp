@@ -1,7 +1,7 @@
 #include "InstallerLib/UpdaterFolders.h"
 
-#include "InstallerLib/platform/FileSystem.h"
-#include "InstallerLib/platform/GuardedPath.h"
+#include "common/platform/FileSystem.h"
+#include "common/platform/GuardedPath.h"
 #include "InstallerLib/platform/KnownFolders.h"
 
 #include <array>

@@ -9,7 +9,7 @@
 
 #include "InstallerLib/Environment.h"
 #include "InstallerLib/InstallerReport.h"
-#include "InstallerLib/platform/FileSystem.h"
+#include "common/platform/FileSystem.h"
 
 #include <cerrno>
 #include <cstring>

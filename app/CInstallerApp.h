@@ -6,7 +6,7 @@
 #include "app/RunJournal.h"
 #include "app/UserInterface.h"
 
-#include "InstallerLib/platform/GuardedPath.h"
+#include "common/platform/GuardedPath.h"
 #include "common/Outcome.h"
 
 #include <exception>

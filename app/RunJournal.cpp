@@ -5,7 +5,7 @@
 
 #include "InstallerLib/Environment.h"
 #include "InstallerLib/InstallerReport.h"
-#include "InstallerLib/TextConversion.h"
+#include "common/TextConversion.h"
 
 #include <nlohmann/json.hpp>
 

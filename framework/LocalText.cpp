@@ -1,6 +1,6 @@
 #include "framework/LocalText.h"
 
-#include "InstallerLib/TextConversion.h"
+#include "common/TextConversion.h"
 
 #include <QFile>
 

@@ -8,8 +8,8 @@ cmake_minimum_required(VERSION 3.25)
 set(forbidden_common "xml/|InstallerLib/|framework/|controls/|app/")
 set(forbidden_xml "InstallerLib/|framework/|controls/|app/")
 set(forbidden_InstallerLib "framework/|controls/|app/")
-set(forbidden_framework "controls/|app/")
-set(forbidden_controls "app/")
+set(forbidden_framework "InstallerLib/|controls/|app/")
+set(forbidden_controls "InstallerLib/|app/")
 set(forbidden_app "app/gui/|framework/|controls/") # Qt lives there
 set(qt_free common xml InstallerLib app)
 # Only the application's journal writes JSON.

@@ -1,7 +1,7 @@
 #include "app/platform/Journal.h"
 
-#include "InstallerLib/platform/FileSystem.h"
-#include "InstallerLib/platform/GuardedPath.h"
+#include "common/platform/FileSystem.h"
+#include "common/platform/GuardedPath.h"
 #include "common/platform/FileDescriptor.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "app/platform/Process.h"
 
-#include "InstallerLib/platform/FileSystem.h"
+#include "common/platform/FileSystem.h"
 #include "common/platform/Signals.h"
 
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "InstallerLib/platform/FileSystem.h"
+#include "common/platform/FileSystem.h"
 
 #include "common/platform/FileDescriptor.h"
 #include "common/platform/Signals.h"

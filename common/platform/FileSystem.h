@@ -1,6 +1,6 @@
 #pragma once
 
-#include "InstallerLib/platform/GuardedPath.h"
+#include "common/platform/GuardedPath.h"
 #include "common/Outcome.h"
 
 #include <functional>

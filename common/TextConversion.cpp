@@ -1,6 +1,6 @@
-#include "InstallerLib/TextConversion.h"
+#include "common/TextConversion.h"
 
-#include "InstallerLib/platform/Charset.h"
+#include "common/platform/Charset.h"
 
 namespace stubsetup {
 namespace {
@@ -9,7 +9,7 @@ using Conversion = bool (*)(const std::string &text, const char *charset, std::s
 
 // The C locale reports plain ASCII, which would turn every non-ASCII byte of
 // a message into U+FFFD; programs run in it mostly pass UTF-8 around.
-std::string EffectiveLocaleCharset()
+std::string effectiveLocaleCharset()
 {
     std::string localeCharset = platform::LocaleCharset();
     if (localeCharset == "ANSI_X3.4-1968" || localeCharset == "ASCII" ||
@@ -18,7 +18,7 @@ std::string EffectiveLocaleCharset()
     return localeCharset;
 }
 
-std::string Converted(Conversion conversion, const std::string &text, const char *charset)
+std::string convertedBy(Conversion conversion, const std::string &text, const char *charset)
 {
     std::string converted;
     if (!text.empty())
@@ -30,22 +30,22 @@ std::string Converted(Conversion conversion, const std::string &text, const char
 
 std::string AnsiToUtf8(const std::string &text)
 {
-    return AnsiToUtf8(text, EffectiveLocaleCharset().c_str());
+    return AnsiToUtf8(text, effectiveLocaleCharset().c_str());
 }
 
 std::string AnsiToUtf8(const std::string &text, const char *sourceCharset)
 {
-    return Converted(platform::ConvertToUtf8, text, sourceCharset);
+    return convertedBy(platform::ConvertToUtf8, text, sourceCharset);
 }
 
 std::string Utf8ToAnsi(const std::string &text)
 {
-    return Utf8ToAnsi(text, EffectiveLocaleCharset().c_str());
+    return Utf8ToAnsi(text, effectiveLocaleCharset().c_str());
 }
 
 std::string Utf8ToAnsi(const std::string &text, const char *targetCharset)
 {
-    return Converted(platform::ConvertFromUtf8, text, targetCharset);
+    return convertedBy(platform::ConvertFromUtf8, text, targetCharset);
 }
 
 } // namespace stubsetup

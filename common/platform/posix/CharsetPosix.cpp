@@ -1,4 +1,4 @@
-#include "InstallerLib/platform/Charset.h"
+#include "common/platform/Charset.h"
 
 #include <array>
 #include <cerrno>

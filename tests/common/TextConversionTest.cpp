@@ -1,4 +1,4 @@
-#include "InstallerLib/TextConversion.h"
+#include "common/TextConversion.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

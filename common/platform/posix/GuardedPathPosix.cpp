@@ -1,4 +1,4 @@
-#include "InstallerLib/platform/GuardedPath.h"
+#include "common/platform/GuardedPath.h"
 
 #include <algorithm>
 #include <array>
