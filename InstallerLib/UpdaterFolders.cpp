@@ -1,8 +1,8 @@
 #include "InstallerLib/UpdaterFolders.h"
 
+#include "InstallerLib/platform/KnownFolders.h"
 #include "common/platform/FileSystem.h"
 #include "common/platform/GuardedPath.h"
-#include "InstallerLib/platform/KnownFolders.h"
 
 #include <array>
 #include <cerrno>
@@ -137,29 +137,6 @@ bool GetUpdaterFolder(std::string &path)
     }
     path = JoinPath(userData, below);
     return true;
-}
-
-std::string JoinPath(const std::string &first, const std::string &second)
-{
-    if (first.empty())
-        return second;
-    return first.back() == '/' ? first + second : first + '/' + second;
-}
-
-std::string ParentPath(const std::string &path)
-{
-    if (path.size() >= kPathLimit)
-        return {};
-    // The last component starts after the last separator that something other
-    // than a separator follows; trailing separators stay with it.
-    std::size_t componentStart = 0;
-    for (std::size_t pos = 0; pos + 1 < path.size(); ++pos) {
-        if (path[pos] == '/' && path[pos + 1] != '/')
-            componentStart = pos + 1;
-    }
-    if (componentStart == 0)
-        return {};
-    return path.substr(0, componentStart - 1);
 }
 
 bool PathExists(const std::string &path)

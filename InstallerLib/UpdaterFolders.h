@@ -1,15 +1,18 @@
 #pragma once
 
 #include "common/Outcome.h"
+#include "common/platform/Paths.h"
 
-#include <climits>
 #include <cstddef>
 #include <string>
 
 namespace stubsetup {
 
-// Paths this long or longer are not taken apart.
-inline constexpr std::size_t kPathLimit = PATH_MAX;
+// The path operations of the installer interface are the platform's own.
+using platform::JoinPath;
+using platform::kPathLimit;
+using platform::ParentPath;
+
 // Room for a folder path as the platform reports it, terminator included.
 inline constexpr std::size_t kFolderBufferSize = 2 * kPathLimit;
 
@@ -46,13 +49,6 @@ bool GetUpdaterFolder(std::string &path);
 // cannot be told.
 Outcome PrepareUserDataFolder(std::string &path);
 
-// `first`, a '/' unless it already ends with one, then `second` unchanged.
-// An empty `first` gives `second`, so a relative name never turns absolute.
-std::string JoinPath(const std::string &first, const std::string &second);
-// `path` without its last component (a trailing '/' belongs to it) and the
-// separator before it: "/a/b" and "/a/b/" give "/a", "/a" gives "". Empty
-// for a bare name, the root, and paths of kPathLimit characters or more.
-std::string ParentPath(const std::string &path);
 bool PathExists(const std::string &path);
 // One level, mode 0755 less the umask (never writable by group or others); an existing directory
 // counts as done.

@@ -1,6 +1,8 @@
 #include "app/UserInterfaceLoader.h"
 
 #include "app/platform/Process.h"
+#include "common/DisplayTarget.h"
+#include "common/platform/Paths.h"
 
 #include <cstdlib>
 #include <utility>
@@ -9,12 +11,6 @@ namespace stubsetup {
 namespace {
 
 constexpr char kModuleFileName[] = "libstubsetup-gui.so";
-
-std::string FileNameOf(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string WithoutExtension(const std::string &fileName)
 {
@@ -37,13 +33,14 @@ std::string DefaultUserInterfaceModulePath()
     const std::string program = platform::OwnExecutablePath();
     if (program.empty() || program[0] != '/')
         return {};
-    return program.substr(0, program.rfind('/')) + "/../" STUBSETUP_RELATIVE_LIBDIR "/stubsetup/" +
-           kModuleFileName;
+    return platform::SplitFolderAndName(program).folder +
+           "/../" STUBSETUP_RELATIVE_LIBDIR "/stubsetup/" + kModuleFileName;
 }
 
 std::string ProgramCaption()
 {
-    const std::string caption = WithoutExtension(FileNameOf(platform::OwnExecutablePath()));
+    const std::string caption =
+        WithoutExtension(platform::SplitFolderAndName(platform::OwnExecutablePath()).name);
     return caption.empty() ? std::string("stubsetup") : caption;
 }
 
@@ -79,7 +76,7 @@ std::unique_ptr<UserInterface> LazyUserInterface::loadModuleUserInterface()
     // that may run with privileges the caller does not have.
     if (platform::RunsWithRaisedPrivileges())
         return decline("not available in a set-user-ID or set-group-ID run");
-    if (!platform::DisplayAvailable())
+    if (chooseDisplayTarget(processEnvironment()).platform.empty())
         return nullptr;
     const std::string modulePath = ModulePath();
     if (modulePath.empty())

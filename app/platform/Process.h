@@ -31,9 +31,6 @@ std::string CurrentFolder();
 // file of a save in progress. Fault signals keep their default action.
 void PrepareSignalHandling();
 
-// Whether the environment names a display a graphical toolkit could reach.
-bool DisplayAvailable();
-
 // Whether the process runs with privileges its caller does not have: a
 // set-user-ID or set-group-ID program (the system's secure-execution mode).
 bool RunsWithRaisedPrivileges();

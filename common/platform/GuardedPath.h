@@ -23,7 +23,7 @@ struct GuardedPath {
     std::string text() const;
 };
 
-// Everything up to the last '/' trusted, the last component below it.
+// The folder of the last component trusted, the component below it.
 GuardedPath TrustingFolderOf(const std::string &path);
 
 // An open folder and the name of a file in it, links at that name already

@@ -1,8 +1,9 @@
 #include "app/platform/Journal.h"
 
+#include "common/platform/FileDescriptor.h"
 #include "common/platform/FileSystem.h"
 #include "common/platform/GuardedPath.h"
-#include "common/platform/FileDescriptor.h"
+#include "common/platform/Paths.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -16,19 +17,6 @@ namespace {
 constexpr int kAppendFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 // The journal records arguments and paths that are nobody else's business.
 constexpr mode_t kJournalMode = 0600;
-
-struct FolderAndName {
-    std::string folder;
-    std::string name;
-};
-
-FolderAndName SplitPath(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {".", path};
-    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
-}
 
 // Creates the journal when it is missing; `created` tells whether it was.
 FileDescriptor OpenForAppending(int folder, const std::string &name, bool &created)
@@ -69,7 +57,9 @@ Outcome WriteLine(int file, const std::string &line, const std::string &path)
 
 Outcome AppendWholeLine(const std::string &path, const std::string &line)
 {
-    const FolderAndName place = SplitPath(path);
+    const FolderAndName place = SplitFolderAndName(path);
+    if (place.folder.empty())
+        return Outcome::failure(ENAMETOOLONG, path);
     const FileDescriptor folder(::open(place.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
         return Outcome::failure(errno, place.folder);

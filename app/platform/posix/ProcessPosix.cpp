@@ -51,12 +51,6 @@ void RestoreWriteSignals()
         std::signal(signal, SIG_DFL);
 }
 
-bool IsSetAndNotEmpty(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
 } // namespace
 
 std::vector<std::string> EnvironmentEntries()
@@ -135,12 +129,6 @@ void PrepareSignalHandling()
         if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
             sigaction(signal, &action, nullptr);
     }
-}
-
-bool DisplayAvailable()
-{
-    return IsSetAndNotEmpty("DISPLAY") || IsSetAndNotEmpty("WAYLAND_DISPLAY") ||
-           IsSetAndNotEmpty("QT_QPA_PLATFORM");
 }
 
 bool RunsWithRaisedPrivileges()

@@ -1,6 +1,7 @@
 #include "common/platform/FileSystem.h"
 
 #include "common/platform/FileDescriptor.h"
+#include "common/platform/Paths.h"
 #include "common/platform/Signals.h"
 
 #include <array>
@@ -555,10 +556,8 @@ bool MakeDirectory(const std::string &path, unsigned int mode)
 {
     if (::mkdir(path.c_str(), static_cast<mode_t>(mode)) != 0)
         return errno == EEXIST && GetPathKind(path) == PathKind::Directory;
-    const GuardedPath made = TrustingFolderOf(path);
     const FileDescriptor parent(
-        ::open(made.trustedFolder.empty() ? "." : made.trustedFolder.c_str(),
-               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        ::open(SplitFolderAndName(path).folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const FileDescriptor created(
         ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (parent && created)

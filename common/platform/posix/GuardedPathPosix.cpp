@@ -1,5 +1,7 @@
 #include "common/platform/GuardedPath.h"
 
+#include "common/platform/Paths.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -32,13 +34,6 @@ std::vector<std::string> Components(const std::string &path)
     return components;
 }
 
-std::string Joined(const std::string &folder, const std::string &name)
-{
-    if (folder.empty())
-        return name;
-    return folder.back() == '/' ? folder + name : folder + '/' + name;
-}
-
 bool IsTrustedOwner(uid_t owner)
 {
     return owner == ::geteuid() || owner == 0;
@@ -66,7 +61,7 @@ public:
     // Into the sub-folder `name`, made first when `create` and missing.
     Outcome enter(const std::string &name, bool create)
     {
-        const std::string shown = Joined(m_shown, name);
+        const std::string shown = JoinPath(m_shown, name);
         FileDescriptor next(::openat(m_folder.get(), name.c_str(), kFolderFlags));
         bool created = false;
         if (!next && errno == ENOENT && create) {
@@ -108,7 +103,7 @@ public:
                 return followed;
             name = components.back();
         }
-        entry.shown = Joined(m_shown, name);
+        entry.shown = JoinPath(m_shown, name);
         entry.folder = std::move(m_folder);
         entry.name = std::move(name);
         return {};
@@ -119,7 +114,7 @@ public:
 private:
     Outcome readTrustedLink(const std::string &name, std::string &target)
     {
-        const std::string shown = Joined(m_shown, name);
+        const std::string shown = JoinPath(m_shown, name);
         if (++m_hops > kMaxLinkHops)
             return Outcome::failure(ELOOP, shown);
         const FileDescriptor link(
@@ -159,24 +154,25 @@ private:
 
 std::string GuardedPath::text() const
 {
-    return Joined(trustedFolder, below);
+    return JoinPath(trustedFolder, below);
 }
 
 GuardedPath TrustingFolderOf(const std::string &path)
 {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {std::string(), path};
-    return {slash == 0 ? std::string("/") : path.substr(0, slash), path.substr(slash + 1)};
+    FolderAndName split = SplitFolderAndName(path);
+    // Too long to take apart: opened whole, the system says why not.
+    if (split.folder.empty())
+        return {path, std::string()};
+    return {std::move(split.folder), std::move(split.name)};
 }
 
 Outcome OpenFolderEntry(const GuardedPath &path, FolderEntry &entry)
 {
     const std::vector<std::string> components = Components(path.below);
-    if (components.empty())
-        return Outcome::failure(EISDIR, path.text());
     Walk walk;
     Outcome outcome = walk.start(path.trustedFolder);
+    if (outcome.ok() && (components.empty() || path.below.back() == '/'))
+        return Outcome::failure(EISDIR, path.text());
     for (std::size_t index = 0; outcome.ok() && index + 1 < components.size(); ++index)
         outcome = walk.enter(components[index], index < path.creatableLevels);
     return outcome.ok() ? walk.finish(components.back(), entry) : outcome;
