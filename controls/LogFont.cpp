@@ -70,7 +70,8 @@ std::uint8_t qualityOf(QFont::StyleStrategy strategy)
     return 0;
 }
 
-// Qt widens glyphs by a percentage, the record asks for an average width.
+// Qt widens glyphs by a percentage; `width` is an average character width
+// in pixels.
 void applyAverageWidth(QFont &font, int width)
 {
     const int naturalWidth = QFontMetrics(font).averageCharWidth();

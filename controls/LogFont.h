@@ -41,8 +41,8 @@ struct LogFont {
     std::uint8_t pitchAndFamily = 0;
     QString faceName; // at most kMaxFaceNameLength characters, see setFaceName
 
-    // Stores `name` cut to kMaxFaceNameLength characters (never inside a
-    // surrogate pair), as the fixed-size face field of the record would.
+    // Stores `name` cut to kMaxFaceNameLength characters, never inside a
+    // surrogate pair: callers may rely on a face name that short.
     void setFaceName(const QString &name);
 
     // The font to draw with. Escapement is not part of a QFont: whoever draws

@@ -22,7 +22,7 @@ constexpr char kSameFile[] = "The output file and the file to append are the sam
 constexpr char kReopenFailed[] =
     "The output file could not be created.  Check that all paths and permissions are proper.";
 
-// Worded as the framework's own file-error messages, %1 the file's name.
+// The box text for a failed file operation: what went wrong, and where.
 QString fileErrorMessage(const std::error_code &error, const std::string &file)
 {
     const QString name = toQString(file);

@@ -177,7 +177,7 @@ TEST_F(BrowseTest, TheFileDialogStartsNearTheTypedFile)
     const Shown open = browse(Ctrl::OpenFiles, missing);
     EXPECT_EQ(open.folder, Folder() + "sub");
     EXPECT_EQ(open.name, "");
-    // Saving after opening no longer requires the file to exist.
+    // An open dialog in between leaves no requirement behind for a save.
     EXPECT_EQ(browse(Ctrl::SaveFiles, missing).name, "missing.txt");
     const Shown folder = browse(Ctrl::SaveFiles, Folder() + "sub");
     EXPECT_EQ(folder.folder, Folder() + "sub");

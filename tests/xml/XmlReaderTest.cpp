@@ -114,8 +114,8 @@ std::size_t depthOf(const XmlElement *element)
     return depth;
 }
 
-// A million levels used to parse, then overflow the stack when the tree was
-// freed or written.
+// Deeper trees would overflow small stacks wherever a tree is handled
+// recursively; the reader stops them at the door.
 TEST_F(XmlReaderTest, RefusesElementsNestedDeeperThanTheLimit)
 {
     EXPECT_TRUE(parse(nested(XmlReader::kMaxDepth)));
