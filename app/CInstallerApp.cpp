@@ -365,11 +365,19 @@ void CInstallerApp::DumpEnvironment()
     // every secret of the environment, so only its owner may read it. The
     // run does not need it: one that cannot be made is simply not there.
     try {
-        if (platform::ReplaceWithPrivateFile(kEnvironmentFileName,
-                                             JoinLines(platform::EnvironmentEntries())))
-            platform::StartDetached({kViewerProgram, kEnvironmentFileName});
+        if (!platform::ReplaceWithPrivateFile(kEnvironmentFileName,
+                                              JoinLines(platform::EnvironmentEntries())))
+            return;
     } catch (const std::exception &) {
+        return;
     }
+    // The caller's PATH and the viewer's own variables choose what runs.
+    if (platform::RunsWithRaisedPrivileges())
+        Diagnose("the environment dump is not shown",
+                 std::string(kViewerProgram) +
+                     " is not started in a set-user-ID or set-group-ID run");
+    else
+        platform::StartDetached({kViewerProgram, kEnvironmentFileName});
 }
 
 Outcome CInstallerApp::WriteCustomFile(const platform::GuardedPath &path,

@@ -13,11 +13,7 @@ namespace stubsetup::test {
 namespace {
 
 constexpr uid_t kNobody = 65534;
-#ifdef STUBSETUP_SANITIZED
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
+constexpr bool kSanitized = STUBSETUP_SANITIZED;
 // What the fault shim sees of a report being saved (see FaultShim.c).
 constexpr char kNewReport[] = "Install/#";
 
@@ -303,28 +299,63 @@ TEST_F(HostileConditions, EnvironmentDumpWithoutMemoryIsSkipped)
     EXPECT_EQ(ReadFile(ReportPath()), Report(2, ""));
 }
 
+// Why a set-user-ID copy of the program cannot be tried here; empty when it can.
+std::string WhyNoSetUserIdRun(const std::string &folder)
+{
+    if (::geteuid() != 0)
+        return "giving a program to another user needs root";
+    if (kSanitized)
+        return "LeakSanitizer cannot run in a set-user-ID process";
+    struct statvfs mount {};
+    if (::statvfs(folder.c_str(), &mount) != 0 || (mount.f_flag & ST_NOSUID) != 0)
+        return folder + " is on a file system that ignores set-user-ID bits";
+    return {};
+}
+
+// Started by root, the copy runs as nobody: privileges its caller lacks.
+ChildRun SetUserIdRun(const ChildRun &plain, const std::string &copy)
+{
+    fs::copy_file(plain.command[0], copy);
+    EXPECT_EQ(::chown(copy.c_str(), kNobody, kNobody), 0);
+    EXPECT_EQ(::chmod(copy.c_str(), 04755), 0);
+    ChildRun run = plain;
+    run.command[0] = copy;
+    return run;
+}
+
 TEST_F(HostileConditions, SetUserIdCopyOfTheProgramLoadsNoModule)
 {
-    if (!IsRoot())
-        GTEST_SKIP() << "giving a program to another user needs root";
-    if (kSanitized)
-        GTEST_SKIP() << "LeakSanitizer cannot run in a set-user-ID process";
-    struct statvfs mount {};
-    if (::statvfs(m_root.c_str(), &mount) != 0 || (mount.f_flag & ST_NOSUID) != 0)
-        GTEST_SKIP() << m_root << " is on a file system that ignores set-user-ID bits";
-    // Started by root, it runs as nobody: privileges its caller lacks.
-    const std::string program = Path("bin/stubsetup");
-    fs::copy_file(STUBSETUP_PROGRAM, program);
-    ASSERT_EQ(::chown(program.c_str(), kNobody, kNobody), 0);
-    ASSERT_EQ(::chmod(program.c_str(), 04755), 0);
+    if (const std::string why = WhyNoSetUserIdRun(m_root); !why.empty())
+        GTEST_SKIP() << why;
     UseFakeModule("confirm");
-    ChildRun run = Command({});
-    run.command[0] = program;
-    const ChildResult result = RunChild(run);
+    const ChildResult result = RunChild(SetUserIdRun(Command({}), Path("bin/stubsetup")));
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.out, ""); // the module did not run
     EXPECT_EQ(result.err, kSetIdRunLine);
     EXPECT_FALSE(fs::exists(ReportPath()));
+}
+
+// A viewer found through the caller's PATH would run with the program's
+// privileges.
+TEST_F(HostileConditions, SetUserIdRunStartsNoViewerOfTheCallersChoosing)
+{
+    if (const std::string why = WhyNoSetUserIdRun(m_root); !why.empty())
+        GTEST_SKIP() << why;
+    const std::string planted = Path("planted");
+    fs::create_directory(planted);
+    fs::permissions(planted, fs::perms::all);
+    WriteFile(planted + "/xdg-open", "#!/bin/sh\ntouch " + planted + "/viewer-ran\n");
+    fs::permissions(planted + "/xdg-open", fs::perms(0755));
+    m_environment["PATH"] = planted + ":/usr/bin:/bin";
+    ChildRun run = SetUserIdRun(Command({"-quiet", "1", "-env", "1"}), Path("bin/stubsetup"));
+    run.workingDirectory = planted;
+    const ChildResult result = RunChild(run);
+    EXPECT_NE(result.err.find("stubsetup: the environment dump is not shown: xdg-open is not "
+                              "started in a set-user-ID or set-group-ID run\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_TRUE(fs::exists(planted + "/env.txt"));
+    EXPECT_FALSE(fs::exists(planted + "/viewer-ran"));
 }
 
 TEST_F(HostileConditions, AppIdStaysInsideTheReportFolder)
