@@ -1,6 +1,7 @@
 #include "framework/DialogControls.h"
 
 #include "framework/IconResource.h"
+#include "framework/LabelRelations.h"
 #include "framework/Window.h"
 
 #include <QComboBox>
@@ -45,7 +46,7 @@ Qt::Alignment staticAlignment(const ControlTemplate &control)
 
 QWidget *makeStaticText(QWidget &dialog, const ControlTemplate &control)
 {
-    auto *label = new QLabel(&dialog);
+    auto *label = new RelatedLabel(&dialog);
     label->setTextFormat(Qt::PlainText);
     label->setText(QString::fromUtf8(control.text));
     label->setAlignment(staticAlignment(control));
@@ -376,11 +377,9 @@ void nameFieldsAfterTheirLabels(const DialogTemplate &dialogTemplate,
             continue;
         const ControlTemplate &label = dialogTemplate.controls[*found];
         const QString name = spokenLabel(label);
+        // On Linux Qt names a combo box after its text; its text field takes
+        // this name instead (LabelRelations.h).
         widgets[index]->setAccessibleName(name);
-        // On Linux Qt names a combo box after its text; its field carries the
-        // label's words instead.
-        if (auto *combo = qobject_cast<QComboBox *>(widgets[index]); combo && combo->lineEdit())
-            combo->lineEdit()->setAccessibleName(name);
         // A label without a mnemonic has no key to pass on, so its buddy is the
         // field it names: assistive technology then relates the two.
         if (!hasMnemonic(label) && !hasStyle(label, WindowStyle::kStaticNoPrefix))
@@ -393,6 +392,7 @@ void nameFieldsAfterTheirLabels(const DialogTemplate &dialogTemplate,
 void createControls(QWidget &dialog, const DialogTemplate &dialogTemplate,
                     const DialogBaseUnits &units)
 {
+    installLabelRelations();
     std::vector<QWidget *> widgets;
     for (const ControlTemplate &control : dialogTemplate.controls)
         widgets.push_back(createControl(dialog, control, units));

@@ -139,6 +139,26 @@ def start_xvfb(current, screen=xvfb.DEFAULT_SCREEN):
     return display
 
 
+WAYLAND_SOCKET = "stubsetup-wayland-0"
+# What a client needs to reach the compositor. Widgets draw into shared
+# memory; without the GPU buffer integration no EGL driver is loaded and
+# unloaded behind the sanitizers' back.
+WAYLAND_CLIENT_ENV = {"WAYLAND_DISPLAY": WAYLAND_SOCKET,
+                      "QT_WAYLAND_CLIENT_BUFFER_INTEGRATION": "none"}
+
+
+def start_weston(current):
+    """Starts weston's headless compositor for the session and answers its
+    process once its socket is there."""
+    compositor = current.start(
+        ["weston", "--backend=headless-backend.so", f"--socket={WAYLAND_SOCKET}", "--idle-time=0",
+         "--no-config"],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    socket = os.path.join(current.env["XDG_RUNTIME_DIR"], WAYLAND_SOCKET)
+    wait_for("weston's socket", lambda: os.path.exists(socket))
+    return compositor
+
+
 def finish(process, seconds=DEADLINE_SECONDS):
     """Waits for the program's end; answers its exit status and standard error."""
     try:

@@ -13,13 +13,10 @@ import re
 import subprocess
 import sys
 
-from desktop_support import DEADLINE_SECONDS, check, finish, require_tools, session, wait_for
+from desktop_support import (DEADLINE_SECONDS, WAYLAND_CLIENT_ENV, check, finish, require_tools,
+                             session, start_weston, wait_for)
 
-SOCKET = "stubsetup-wayland-0"
-# Widgets draw into shared memory; without the GPU buffer integration no EGL
-# driver is loaded and unloaded behind the sanitizers' back.
-CLIENT_ENV = {"WAYLAND_DISPLAY": SOCKET, "WAYLAND_DEBUG": "client",
-              "QT_WAYLAND_CLIENT_BUFFER_INTEGRATION": "none"}
+CLIENT_ENV = dict(WAYLAND_CLIENT_ENV, WAYLAND_DEBUG="client")
 TITLE_SET = r'xdg_toplevel@\d+\.set_title\("stubsetup"\)'
 
 
@@ -61,12 +58,7 @@ def lost_compositor_ends_with_status_2(current, compositor):
 def main(program):
     require_tools("weston")
     with session(program) as current:
-        compositor = current.start(
-            ["weston", "--backend=headless-backend.so", f"--socket={SOCKET}", "--idle-time=0",
-             "--no-config"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        socket = os.path.join(current.env["XDG_RUNTIME_DIR"], SOCKET)
-        wait_for("weston's socket", lambda: os.path.exists(socket))
+        compositor = start_weston(current)
         countdown_writes_the_report(current)
         lost_compositor_ends_with_status_2(current, compositor)
     print("wayland: the countdown ran on Wayland and wrote the report; a lost compositor "

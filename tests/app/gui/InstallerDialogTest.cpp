@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -270,27 +271,42 @@ TEST_F(InstallerDialogTest, ACountdownThatEndsClosesTheUsageWindowAndTheMenu)
     }
 }
 
-// What a screen reader or a test robot learns of the dialog.
+// What a screen reader or a test robot learns of the dialog: which label
+// labels which control, seen from both ends, and the names robots look for.
 TEST_F(InstallerDialogTest, RobotsFindTheCountdownAndTheReturnCodeByTheirLabels)
 {
     CInstallerDlg dialog;
     fillWaitingRun(dialog);
     test::whenModal([](QWidget &window) {
-        const auto labelsOf = [](QWidget *widget) {
-            std::vector<QString> labels;
-            for (const auto &[label, relation] :
-                 QAccessible::queryAccessibleInterface(widget)->relations(QAccessible::Label))
-                labels.push_back(label->text(QAccessible::Name));
-            return labels;
+        const auto related = [](QObject *object, QAccessible::Relation relation) {
+            std::vector<QObject *> others;
+            if (QAccessibleInterface *face = QAccessible::queryAccessibleInterface(object))
+                for (const auto &[other, kind] : face->relations(relation))
+                    others.push_back(other->object());
+            return others;
         };
+        const auto name = [](QObject *object) {
+            return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+        };
+        QWidget *countdownLabel = findControl(&window, Dlg::IDC_TIME_REMAINING_LABEL);
         QWidget *countdown = findControl(&window, Dlg::IDC_TIME_REMAINING);
-        EXPECT_EQ(labelsOf(countdown), std::vector<QString>{"Time Remaining:"});
-        EXPECT_TRUE(labelsOf(findControl(&window, Dlg::IDC_TIME_REMAINING_LABEL)).empty());
+        EXPECT_EQ(related(countdown, QAccessible::Label), std::vector<QObject *>{countdownLabel});
+        EXPECT_EQ(related(countdownLabel, QAccessible::Labelled),
+                  std::vector<QObject *>{countdown});
+        EXPECT_TRUE(related(countdownLabel, QAccessible::Label).empty());
+        EXPECT_EQ(name(countdownLabel), "Time Remaining:");
+
         auto &combo = control<QComboBox>(window, Dlg::IDC_RETURN_CODE);
-        EXPECT_EQ(labelsOf(&combo), std::vector<QString>{"Corvane Updater Return Code:"});
-        EXPECT_EQ(combo.lineEdit()->accessibleName(), "Corvane Updater Return Code");
-        EXPECT_EQ(findControl(&window, Dlg::IDC_PROGRESS)->accessibleName(),
-                  "Installation progress");
+        QLabel *codeLabel = nullptr;
+        for (QLabel *label : window.findChildren<QLabel *>())
+            if (label->text() == "Corvane Updater Return Code:")
+                codeLabel = label;
+        EXPECT_EQ(related(&combo, QAccessible::Label), std::vector<QObject *>{codeLabel});
+        EXPECT_EQ(related(combo.lineEdit(), QAccessible::Label), std::vector<QObject *>{codeLabel});
+        EXPECT_EQ(related(codeLabel, QAccessible::Labelled),
+                  (std::vector<QObject *>{&combo, combo.lineEdit()}));
+        EXPECT_EQ(name(combo.lineEdit()), "Corvane Updater Return Code");
+        EXPECT_EQ(name(findControl(&window, Dlg::IDC_PROGRESS)), "Installation progress");
         click(window, IDCANCEL);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
