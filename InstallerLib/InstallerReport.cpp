@@ -2,8 +2,8 @@
 
 #include "InstallerLib/Environment.h"
 #include "InstallerLib/ErrorReason.h"
-#include "common/TextConversion.h"
 #include "InstallerLib/UpdaterFolders.h"
+#include "common/TextConversion.h"
 #include "common/platform/GuardedPath.h"
 #include "xml/XmlWriter.h"
 

@@ -1,8 +1,8 @@
 #include "InstallerLib/PrefsFile.h"
 
 #include "InstallerLib/ErrorReason.h"
-#include "common/platform/FileSystem.h"
 #include "common/ConvertValue.h"
+#include "common/platform/FileSystem.h"
 #include "xml/XmlElementSet.h"
 #include "xml/XmlWriter.h"
 

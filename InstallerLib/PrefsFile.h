@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/platform/GuardedPath.h"
 #include "common/Outcome.h"
+#include "common/platform/GuardedPath.h"
 #include "xml/XmlElement.h"
 #include "xml/XmlReader.h"
 

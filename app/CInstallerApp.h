@@ -6,8 +6,8 @@
 #include "app/RunJournal.h"
 #include "app/UserInterface.h"
 
-#include "common/platform/GuardedPath.h"
 #include "common/Outcome.h"
+#include "common/platform/GuardedPath.h"
 
 #include <exception>
 #include <iosfwd>
