@@ -51,7 +51,6 @@ protected:
     {
         for (const std::string &folder : m_refusing)
             fs::permissions(folder, fs::perms(0755));
-        EndToEnd::TearDown();
     }
 
     ChildRun CommandAsNobody(std::vector<std::string> arguments) const

@@ -16,7 +16,7 @@ const QString kAllFiles = "All Files (*.*)|*.*||";
 
 class FileDialogTest : public testing::Test {
 protected:
-    QString Folder() const { return m_temp.path() + '/'; }
+    QString Folder() const { return QString::fromStdString(m_temp.path()) + '/'; }
 
     std::unique_ptr<CFECFileDialog> Dialog(CFECFileDialog::Kind kind, std::uint32_t flags)
     {
@@ -40,7 +40,7 @@ protected:
         QMetaObject::invokeMethod(&dialog, "accept");
     }
 
-    QTemporaryDir m_temp;
+    TempFolder m_temp;
 };
 
 TEST_F(FileDialogTest, FiltersTakeQtsFormAndKeepTheirDescriptions)

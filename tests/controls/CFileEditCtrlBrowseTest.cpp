@@ -144,7 +144,7 @@ TEST_F(BrowseTest, TheFolderPickerOpensAtTheTypedFolder)
         dialog.reject();
     });
     m_control.StartBrowse();
-    EXPECT_EQ(shownFolder, m_temp.path());
+    EXPECT_EQ(shownFolder, QString::fromStdString(m_temp.path()));
     EXPECT_EQ(acceptLabel, "OK");
     EXPECT_EQ(m_control.text(), Folder() + "sub/");
 }

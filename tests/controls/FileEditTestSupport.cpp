@@ -1,7 +1,6 @@
 #include "FileEditTestSupport.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 
 #include <cstdint>
@@ -44,13 +43,6 @@ QByteArray LinkInfo(const QString &localPath)
 }
 
 } // namespace
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 void WriteShortcut(const QString &path, const QString &localPath, const QString &relativePath)
 {

@@ -2,10 +2,11 @@
 
 #include "controls/CFileEditCtrl.h"
 
+#include "QtTestSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QString>
-#include <QTemporaryDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -13,19 +14,10 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <ostream>
 #include <utility>
 #include <vector>
 
-// Readable QStrings in test failures.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace stubsetup::test {
-
-void WriteFile(const QString &path, const QByteArray &bytes = {});
 
 // Writes a minimal Windows shortcut: a link info with `localPath` as its
 // local base path and/or a relative path, each left out when empty.
@@ -73,10 +65,10 @@ protected:
     FileEditTest();
 
     // The folder of temporary files, with a trailing '/'.
-    QString Folder() const { return m_temp.path() + '/'; }
+    QString Folder() const { return QString::fromStdString(m_temp.path()) + '/'; }
     std::vector<int> ReceivedCodes() const;
 
-    QTemporaryDir m_temp;
+    TempFolder m_temp;
     QWidget m_parent;
     CFileEditCtrl m_control{&m_parent};
     std::vector<Received> m_received;

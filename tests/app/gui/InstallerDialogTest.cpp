@@ -15,13 +15,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,19 +27,8 @@ namespace stubsetup {
 namespace {
 
 using Dlg = CInstallerDlg;
-
-template <class Widget> Widget &control(const QWidget &dialog, int id)
-{
-    auto *widget = qobject_cast<Widget *>(findControl(&dialog, id));
-    if (!widget)
-        throw std::logic_error("no control " + std::to_string(id) + " of the expected kind");
-    return *widget;
-}
-
-void click(const QWidget &dialog, int id)
-{
-    control<QPushButton>(dialog, id).click();
-}
+using test::click;
+using test::control;
 
 void replaceText(QLineEdit &edit, const QString &text)
 {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "framework/Window.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -8,6 +11,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 namespace stubsetup::test {
 
@@ -26,6 +31,21 @@ inline void pressKey(QWidget &window, Qt::Key key)
 {
     QWidget *focus = QApplication::focusWidget();
     QTest::keyClick(focus && focus->window() == &window ? focus : &window, key);
+}
+
+// A dialog's control `id` as the kind of widget the test drives; throws when
+// there is no such control of that kind.
+template <class Widget> Widget &control(const QWidget &window, int id)
+{
+    auto *widget = qobject_cast<Widget *>(findControl(&window, id));
+    if (!widget)
+        throw std::logic_error("no control " + std::to_string(id) + " of the expected kind");
+    return *widget;
+}
+
+inline void click(const QWidget &window, int id)
+{
+    control<QAbstractButton>(window, id).click();
 }
 
 // Right-clicks the window's background; answers the context menu that opened.
