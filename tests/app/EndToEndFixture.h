@@ -3,6 +3,7 @@
 // The program as the update manager sees it: started with a controlled
 // environment, judged by its exit status, its output and the files it leaves.
 #include "ChildProcess.h"
+#include "ExpectedReport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -37,14 +38,6 @@ inline std::string LastLine(const std::string &text)
 {
     const std::size_t end = text.size() < 2 ? std::string::npos : text.rfind('\n', text.size() - 2);
     return end == std::string::npos ? text : text.substr(end + 1);
-}
-
-inline std::string Report(int returnCode, const std::string &message,
-                          const std::string &before = "")
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n" + before +
-           "<ReturnCode>" + std::to_string(returnCode) + "</ReturnCode>\n<UserMessage>" + message +
-           "</UserMessage>\n</InstallerResult>\n";
 }
 
 // How a crash looks from outside: SIGSEGV, or, in a sanitizer build whose
