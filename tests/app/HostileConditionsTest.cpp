@@ -13,11 +13,6 @@ namespace stubsetup::test {
 namespace {
 
 constexpr uid_t kNobody = 65534;
-#ifdef STUBSETUP_SANITIZED
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 // What the fault shim sees of a report being saved (see FaultShim.c).
 constexpr char kNewReport[] = "Install/#";
 
@@ -305,7 +300,7 @@ TEST_F(HostileConditions, SetUserIdCopyOfTheProgramLoadsNoModule)
 {
     if (!IsRoot())
         GTEST_SKIP() << "giving a program to another user needs root";
-    if (kSanitized)
+    if (STUBSETUP_SANITIZED)
         GTEST_SKIP() << "LeakSanitizer cannot run in a set-user-ID process";
     struct statvfs mount {};
     if (::statvfs(m_root.c_str(), &mount) != 0 || (mount.f_flag & ST_NOSUID) != 0)
