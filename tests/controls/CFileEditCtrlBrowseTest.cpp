@@ -138,7 +138,7 @@ TEST_F(BrowseTest, TheFolderPickerOpensAtTheTypedFolder)
     m_control.setText(Folder() + "sub/");
     QString shownFolder;
     QString acceptLabel;
-    AnswerNextDialog([&](CFECFileDialog &dialog) {
+    whenModal<CFECFileDialog>([&](CFECFileDialog &dialog) {
         shownFolder = dialog.directory().absolutePath();
         acceptLabel = dialog.labelText(QFileDialog::Accept);
         dialog.reject();
@@ -160,7 +160,7 @@ TEST_F(BrowseTest, TheFileDialogStartsNearTheTypedFile)
         EXPECT_TRUE(m_control.SetOptions(options));
         m_control.setText(text);
         Shown shown;
-        AnswerNextDialog([&](CFECFileDialog &dialog) {
+        whenModal<CFECFileDialog>([&](CFECFileDialog &dialog) {
             shown = {dialog.directory().absolutePath(),
                      dialog.findChild<QLineEdit *>("fileNameEdit")->text()};
             dialog.reject();
@@ -208,7 +208,7 @@ TEST_F(BrowseTest, NamesCrossBetweenQtAndTheTextByTheirBytes)
 
     m_control.setText(textFolder + "/missing.txt");
     QString shownFolder;
-    AnswerNextDialog([&](CFECFileDialog &dialog) {
+    whenModal<CFECFileDialog>([&](CFECFileDialog &dialog) {
         shownFolder = dialog.directory().absolutePath();
         dialog.reject();
     });

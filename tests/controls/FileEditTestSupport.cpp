@@ -1,8 +1,5 @@
 #include "FileEditTestSupport.h"
 
-#include <QApplication>
-#include <QTimer>
-
 #include <cstdint>
 
 namespace stubsetup::test {
@@ -59,18 +56,6 @@ void WriteShortcut(const QString &path, const QString &localPath, const QString 
         body += Le16(std::uint16_t(relativePath.size())) + relativePath.toLatin1();
     }
     WriteFile(path, ShellLinkHeader(flags) + body + Le32(0));
-}
-
-void PollUntil(std::function<bool()> poll)
-{
-    auto *timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, poll] {
-        if (!poll())
-            return;
-        timer->stop();
-        timer->deleteLater();
-    });
-    timer->start(10);
 }
 
 CurrentDirectory::CurrentDirectory(const QString &folder) : m_previous(QDir::currentPath())

@@ -17,13 +17,20 @@
 namespace stubsetup::test {
 
 // Runs `action` on the modal dialog once its loop is running: the next
-// modal widget to appear, waited for without fixed sleeps.
-inline void whenModal(std::function<void(QWidget &)> action)
+// modal widget of type `Window` to show, waited for without fixed sleeps.
+// Armed inside a modal loop, it waits for the window that loop opens next.
+template <class Window> void whenModal(std::function<void(Window &)> action)
 {
     QTimer::singleShot(0, [action = std::move(action)] {
-        if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }))
-            action(*QApplication::activeModalWidget());
+        const auto shown = [] { return qobject_cast<Window *>(QApplication::activeModalWidget()); };
+        if (QTest::qWaitFor([&shown] { return shown() != nullptr; }))
+            action(*shown());
     });
+}
+
+inline void whenModal(std::function<void(QWidget &)> action)
+{
+    whenModal<QWidget>(std::move(action));
 }
 
 // Where a person's key press lands: the focused control, else the window.
