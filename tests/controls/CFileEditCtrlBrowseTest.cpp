@@ -182,6 +182,8 @@ TEST_F(BrowseTest, TheFileDialogStartsNearTheTypedFile)
     const Shown folder = browse(Ctrl::SaveFiles, Folder() + "sub");
     EXPECT_EQ(folder.folder, Folder() + "sub");
     EXPECT_EQ(folder.name, "");
+    // A missing name right below the root starts in the root.
+    EXPECT_EQ(browse(Ctrl::SaveFiles, "/stubsetup-missing.txt").folder, "/");
 }
 
 // The text is the locale's: in Latin-1 a folder Qt calls "é" (UTF-8 bytes on
