@@ -12,7 +12,6 @@
 namespace stubsetup::test {
 namespace {
 
-constexpr uid_t kNobody = 65534;
 // What the fault shim sees of a report being saved (see FaultShim.c).
 constexpr char kNewReport[] = "Install/#";
 

@@ -15,8 +15,6 @@
 
 namespace stubsetup::test {
 
-constexpr uid_t kNobody = 65534;
-
 TempFolder::TempFolder()
 {
     std::string pattern =
@@ -133,15 +131,17 @@ unsigned int ModeOf(const std::string &path)
     return status.st_mode & 07777;
 }
 
+bool DropRootToNobody()
+{
+    return ::geteuid() != 0 ||
+           (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
+}
+
 bool RunInChild(const std::function<bool()> &action, bool asUnprivileged)
 {
     const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped =
-            !asUnprivileged || ::geteuid() != 0 ||
-            (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
-        ::_exit(dropped && action() ? 0 : 1);
-    }
+    if (child == 0)
+        ::_exit((!asUnprivileged || DropRootToNobody()) && action() ? 0 : 1);
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/types.h>
 
 namespace stubsetup::test {
 
@@ -104,6 +105,11 @@ void WriteFile(const std::string &path, const std::string &content = {});
 std::set<std::string> FolderEntries(const std::string &folder);
 // The permission bits with set-user-ID, set-group-ID and sticky, through links.
 unsigned int ModeOf(const std::string &path);
+
+// Root tests run code as nobody where permission bits must apply to it.
+inline constexpr uid_t kNobody = 65534;
+// Makes a root process nobody; false when that failed.
+bool DropRootToNobody();
 
 // Runs `action` in a forked child and answers what it answered. With
 // `asUnprivileged`, a root child first becomes nobody, so that permission
