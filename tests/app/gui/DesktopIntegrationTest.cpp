@@ -76,8 +76,7 @@ TEST(DesktopTest, FieldsHeaderAndButtonsReadOutTheirWords)
         const auto labels = returnCode.relations(QAccessible::Label);
         ASSERT_EQ(labels.size(), 1);
         EXPECT_EQ(labels.front().first->text(QAccessible::Name), "Corvane Updater Return Code:");
-        QLineEdit *field =
-            static_cast<QComboBox &>(requireControl(&window, Dlg::IDC_RETURN_CODE)).lineEdit();
+        QLineEdit *field = test::control<QComboBox>(window, Dlg::IDC_RETURN_CODE).lineEdit();
         EXPECT_EQ(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name),
                   "Corvane Updater Return Code");
         test::pressKey(window, Qt::Key_Escape);
