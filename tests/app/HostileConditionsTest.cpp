@@ -114,13 +114,13 @@ TEST_F(HostileConditions, ReplacementKeepsTheModeLessSetIdBitsAndIsSyncedInItsFo
     WriteFile(ReportPath(), Report(1, "old"));
     // Anyone may set both on a file of their own in their own group.
     ASSERT_EQ(::chmod(ReportPath().c_str(), 06640), 0);
-    ASSERT_EQ(StatusOf(ReportPath()).st_mode & 07777, 06640U);
+    ASSERT_EQ(ModeOf(ReportPath()), 06640U);
     const std::string trace = Path("trace");
     InjectFaults({{"TRACE", trace}});
 
     EXPECT_EQ(Run({"-quiet", "1", "-return", "2", "-message", "new"}).exitStatus, 0);
     EXPECT_EQ(ReadFile(ReportPath()), Report(2, "new"));
-    EXPECT_EQ(StatusOf(ReportPath()).st_mode & 07777, 0640U);
+    EXPECT_EQ(ModeOf(ReportPath()), 0640U);
     // The new name reaches the disk only with its folder.
     const std::string log = ReadFile(trace);
     const std::size_t rename = log.find("rename " + ReportPath() + "\n");
@@ -347,7 +347,7 @@ TEST_F(HostileConditions, EnvironmentDumpIsPrivateAndNeverWrittenThroughALink)
     EXPECT_EQ(Run({"-quiet", "1", "-env"}).exitStatus, 0);
     EXPECT_EQ(ReadFile(Path("target")), "planted");
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dump)));
-    EXPECT_EQ(StatusOf(dump).st_mode & 07777, 0600U);
+    EXPECT_EQ(ModeOf(dump), 0600U);
     EXPECT_NE(ReadFile(dump).find("ORL_APP_ID=Demo"), std::string::npos);
 
     // A folder the run may not write to: the dump fails, the run goes on.
@@ -498,7 +498,7 @@ TEST_F(HostileConditions, FoldersItCreatesAreNeverWritableByOthersWhateverTheUma
     EXPECT_EQ(RunChild(run).exitStatus, 0);
     for (const char *folder :
          {"data/Corvane", "data/Corvane/Updater", "data/Corvane/Updater/Install"})
-        EXPECT_EQ(StatusOf(Path(folder)).st_mode & 07777, 0755U) << folder;
+        EXPECT_EQ(ModeOf(Path(folder)), 0755U) << folder;
 }
 
 TEST_F(HostileConditions, ReasonsNameTheRealFault)
