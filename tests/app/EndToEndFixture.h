@@ -58,16 +58,19 @@ inline bool WaitForFile(const std::string &path)
     return fs::exists(path);
 }
 
-// Runs get a private home and data folder, an install directory, a work
-// folder to start in and a folder of programs ahead of the system's in PATH.
+// Runs get a private home, data and runtime folder, an install directory, a
+// work folder to start in and a folder of programs ahead of the system's in
+// PATH.
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *folder : {"home", "data", "app", "work", "bin"})
+        for (const char *folder : {"home", "data", "runtime", "app", "work", "bin"})
             fs::create_directory(Path(folder));
+        fs::permissions(Path("runtime"), fs::perms::owner_all);
         m_environment = {{"HOME", Path("home")},
                          {"XDG_DATA_HOME", Path("data")},
+                         {"XDG_RUNTIME_DIR", Path("runtime")},
                          {"PATH", Path("bin") + ":/usr/bin:/bin"},
                          {"ORL_APP_ID", "Demo"},
                          {"ORL_APP_INSTALL_PATH", Path("app")}};

@@ -113,14 +113,6 @@ private:
 
 class ProgressDialogEndToEnd : public EndToEnd {
 protected:
-    void SetUp() override
-    {
-        EndToEnd::SetUp();
-        fs::create_directory(Path("runtime"));
-        fs::permissions(Path("runtime"), fs::perms::owner_all);
-        m_environment["XDG_RUNTIME_DIR"] = Path("runtime");
-    }
-
     // The Xvfb server and the tools that drive it; empty when one is missing.
     struct XTools {
         std::string xvfb = FindProgram("Xvfb");
