@@ -1,4 +1,5 @@
 // One installer calling the entry points from several threads at once.
+#include "ExpectedReport.h"
 #include "TestSupport.h"
 #include "stubsetup/InstallerLib.h"
 
@@ -15,13 +16,6 @@ namespace {
 
 constexpr int kThreads = 8;
 constexpr int kCallsPerThread = 20;
-
-std::string ReportOf(int thread)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n<ReturnCode>" +
-           std::to_string(thread) + "</ReturnCode>\n<UserMessage>thread " + std::to_string(thread) +
-           "</UserMessage>\n</InstallerResult>\n";
-}
 
 TEST(ConcurrentCalls, ThreadsSavingAtOnceEachLeaveAWholeReport)
 {
@@ -49,7 +43,7 @@ TEST(ConcurrentCalls, ThreadsSavingAtOnceEachLeaveAWholeReport)
     const std::string report = test::ReadFile(folder + "/Demo.irpt");
     bool whole = false;
     for (int thread = 0; thread < kThreads; ++thread)
-        whole = whole || report == ReportOf(thread);
+        whole = whole || report == test::Report(thread, "thread " + std::to_string(thread));
     EXPECT_TRUE(whole) << report;
     EXPECT_EQ(test::FolderEntries(folder), std::set<std::string>{"Demo.irpt"});
 }

@@ -1,5 +1,6 @@
 // Saves under hostile conditions: a writer killed at a random point of a
 // long series of saves, and many processes writing one report at once.
+#include "ExpectedReport.h"
 #include "InstallerLib/Environment.h"
 #include "InstallerLib/InstallerReport.h"
 #include "TestSupport.h"
@@ -33,8 +34,8 @@ std::string FillerLines()
 
 std::string FilledReport(int returnCode)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n" + FillerLines() +
-           "<ReturnCode>" + std::to_string(returnCode) + "</ReturnCode>\n</InstallerResult>\n";
+    return test::kXmlDeclaration + ("<InstallerResult>\n" + FillerLines()) + "<ReturnCode>" +
+           std::to_string(returnCode) + "</ReturnCode>\n</InstallerResult>\n";
 }
 
 // The return code a complete filled report holds, or -1 for anything else.

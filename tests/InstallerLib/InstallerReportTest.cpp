@@ -1,4 +1,5 @@
 #include "InstallerLib/InstallerReport.h"
+#include "ExpectedReport.h"
 #include "InstallerLib/Environment.h"
 #include "SmallStack.h"
 #include "TestSupport.h"
@@ -14,14 +15,10 @@
 namespace stubsetup {
 namespace {
 
+using test::kXmlDeclaration;
 using test::ReadFile;
-
-std::string Report(const std::string &returnCode, const std::string &message)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n<ReturnCode>" +
-           returnCode + "</ReturnCode>\n<UserMessage>" + message + "</UserMessage>\n" +
-           "</InstallerResult>\n";
-}
+using test::Report;
+using test::ReportCutInMessage;
 
 class InstallerReportTest : public testing::Test {
 protected:
@@ -41,7 +38,7 @@ private:
 TEST_F(InstallerReportTest, WritesAFreshReportLineByLine)
 {
     EXPECT_EQ(SetInstallerExitInfo(0, "Done"), 1);
-    EXPECT_EQ(ReadFile(reportPath()), Report("0", "Done"));
+    EXPECT_EQ(ReadFile(reportPath()), Report(0, "Done"));
     EXPECT_EQ(test::FolderEntries(installFolder()), std::set<std::string>{"Demo.irpt"});
 }
 
@@ -52,20 +49,22 @@ TEST_F(InstallerReportTest, UpdatesInPlaceAndKeepsOtherElements)
                                   "<Vendor>Acme</Vendor><ReturnCode>1</ReturnCode>"
                                   "</InstallerResult>");
     EXPECT_EQ(SetInstallerExitInfo(3, "Retry"), 1);
-    EXPECT_EQ(ReadFile(reportPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-                                      "<InstallerResult>\n<UserMessage>Retry</UserMessage>\n"
-                                      "<Vendor>Acme</Vendor>\n<ReturnCode>3</ReturnCode>\n"
-                                      "</InstallerResult>\n");
+    EXPECT_EQ(ReadFile(reportPath()),
+              kXmlDeclaration + std::string("<InstallerResult>\n"
+                                            "<UserMessage>Retry</UserMessage>\n"
+                                            "<Vendor>Acme</Vendor>\n"
+                                            "<ReturnCode>3</ReturnCode>\n"
+                                            "</InstallerResult>\n"));
 }
 
 TEST_F(InstallerReportTest, StoresCodesAndMessagesAsGiven)
 {
     EXPECT_EQ(SetInstallerExitInfo(-1, nullptr), 1);
-    EXPECT_EQ(ReadFile(reportPath()), Report("-1", ""));
+    EXPECT_EQ(ReadFile(reportPath()), Report(-1, ""));
     EXPECT_EQ(SetInstallerExitInfo(17, ""), 1);
-    EXPECT_EQ(ReadFile(reportPath()), Report("17", ""));
+    EXPECT_EQ(ReadFile(reportPath()), Report(17, ""));
     EXPECT_EQ(SetInstallerExitInfo(2, "a<b & c"), 1);
-    EXPECT_EQ(ReadFile(reportPath()), Report("2", "a&lt;b &amp; c"));
+    EXPECT_EQ(ReadFile(reportPath()), Report(2, "a&lt;b &amp; c"));
 }
 
 TEST_F(InstallerReportTest, ConvertsTheMessageFromTheLocaleCharset)
@@ -74,7 +73,7 @@ TEST_F(InstallerReportTest, ConvertsTheMessageFromTheLocaleCharset)
     if (!locale.active())
         GTEST_SKIP() << "localedef cannot build a CP1252 locale here";
     EXPECT_EQ(SetInstallerExitInfo(0, "caf\xE9"), 1);
-    EXPECT_EQ(ReadFile(reportPath()), Report("0", "caf\xC3\xA9"));
+    EXPECT_EQ(ReadFile(reportPath()), Report(0, "caf\xC3\xA9"));
 }
 
 TEST_F(InstallerReportTest, CreatesNothingWithoutAnAppId)
@@ -127,16 +126,13 @@ TEST_F(InstallerReportTest, UpdatesADeeplyNestedReportOnASmallStack)
         opened += "<e>\n";
         closed += "</e>\n";
     }
-    const std::string nested = "<InstallerResult>\n" + opened + "<e></e>\n" + closed;
+    const std::string nested = opened + "<e></e>\n" + closed;
     std::filesystem::create_directories(installFolder());
-    test::WriteFile(reportPath(), nested + "</InstallerResult>\n");
+    test::WriteFile(reportPath(), "<InstallerResult>\n" + nested + "</InstallerResult>\n");
     int stored = 0;
     ASSERT_TRUE(test::RunOnStack(64 * 1024, [&] { stored = SetInstallerExitInfo(2, "Retry"); }));
     EXPECT_EQ(stored, 1);
-    EXPECT_EQ(ReadFile(reportPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n" + nested +
-                                          "<ReturnCode>2</ReturnCode>\n"
-                                          "<UserMessage>Retry</UserMessage>\n"
-                                          "</InstallerResult>\n");
+    EXPECT_EQ(ReadFile(reportPath()), Report(2, "Retry", nested));
 }
 
 TEST_F(InstallerReportTest, MissingValuesReadAsTheirDefaults)
@@ -152,15 +148,6 @@ TEST_F(InstallerReportTest, MissingValuesReadAsTheirDefaults)
     EXPECT_EQ(message, "");
 }
 
-// A report cut inside its message: `before` stands for the elements ahead of
-// the return code.
-std::string CutReport(const std::string &before, const std::string &returnCode,
-                      const std::string &messageStart)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n" + before +
-           "<ReturnCode>" + returnCode + "</ReturnCode>\n<UserMessage>" + messageStart;
-}
-
 // The cut falls inside the message as the report holds it: after conversion
 // and escaping, so that an entity may be broken too.
 TEST_F(InstallerReportTest, CutReportEndsHalfWayThroughTheEscapedMessage)
@@ -168,7 +155,7 @@ TEST_F(InstallerReportTest, CutReportEndsHalfWayThroughTheEscapedMessage)
     std::filesystem::create_directories(installFolder());
     test::WriteFile(reportPath(), "<InstallerResult><Vendor>Acme</Vendor></InstallerResult>");
     // Escaped, "a&lt;b &amp; c!" is 15 bytes long.
-    const std::string cut = CutReport("<Vendor>Acme</Vendor>\n", "2", "a&lt;b ");
+    const std::string cut = ReportCutInMessage(2, "a&lt;b ", "<Vendor>Acme</Vendor>\n");
     EXPECT_TRUE(WriteCutInstallerExitInfo(2, "a<b & c!").ok());
     EXPECT_EQ(ReadFile(reportPath()), cut);
     EXPECT_EQ(test::FolderEntries(installFolder()), std::set<std::string>{"Demo.irpt"});
@@ -180,17 +167,17 @@ TEST_F(InstallerReportTest, CutReportEndsHalfWayThroughTheEscapedMessage)
 
     std::filesystem::remove(reportPath());
     EXPECT_TRUE(WriteCutInstallerExitInfo(2, "Retry").ok());
-    EXPECT_EQ(ReadFile(reportPath()), CutReport("", "2", "Re"));
+    EXPECT_EQ(ReadFile(reportPath()), ReportCutInMessage(2, "Re"));
     std::filesystem::remove(reportPath());
     EXPECT_TRUE(WriteCutInstallerExitInfo(0, "").ok());
-    EXPECT_EQ(ReadFile(reportPath()), CutReport("", "0", ""));
+    EXPECT_EQ(ReadFile(reportPath()), ReportCutInMessage(0, ""));
 
     // A message element of another writer keeps its attributes up to the cut.
     test::WriteFile(reportPath(), "<InstallerResult><UserMessage lang=\"en\">old</UserMessage>"
                                   "</InstallerResult>");
     EXPECT_TRUE(WriteCutInstallerExitInfo(1, "Retry").ok());
-    EXPECT_EQ(ReadFile(reportPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-                                      "<InstallerResult>\n<UserMessage lang=\"en\">Re");
+    EXPECT_EQ(ReadFile(reportPath()),
+              kXmlDeclaration + std::string("<InstallerResult>\n<UserMessage lang=\"en\">Re"));
 }
 
 TEST_F(InstallerReportTest, ReportIsLocatedWithoutCreatingAnything)
@@ -223,7 +210,7 @@ TEST_F(InstallerReportTest, WritesPlainDigitsWhateverTheGlobalLocale)
     const int stored = SetInstallerExitInfo(1234567, "");
     std::locale::global(previous);
     EXPECT_EQ(stored, 1);
-    EXPECT_EQ(ReadFile(reportPath()), Report("1234567", ""));
+    EXPECT_EQ(ReadFile(reportPath()), Report(1234567, ""));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "InstallerLib/PrefsFile.h"
+#include "ExpectedReport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,14 @@
 namespace stubsetup {
 namespace {
 
+using test::kXmlDeclaration;
 using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
 
-constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n";
-
 std::string Document(const std::string &body)
 {
-    return kDeclaration + body;
+    return kXmlDeclaration + body;
 }
 
 class PrefsFileTest : public testing::Test {

@@ -1,6 +1,7 @@
 // Reports that other programs or people wrote, loaded and saved through the
 // public C++ interface as an installer would: what a save keeps and what it
 // changes, byte for byte.
+#include "ExpectedReport.h"
 #include "InstallerLib/InstallerReport.h"
 #include "TestSupport.h"
 
@@ -9,10 +10,9 @@
 namespace stubsetup {
 namespace {
 
+using test::kXmlDeclaration;
 using test::ReadFile;
 using test::WriteFile;
-
-constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n";
 
 class ReportRoundTripTest : public testing::Test {
 protected:
@@ -39,7 +39,7 @@ TEST_F(ReportRoundTripTest, AHandEditedReportKeepsItsContentAfterASave)
                       "  <Extra kind='quoted'>keep &amp; me</Extra>\n"
                       "</InstallerResult>\n"
                       "<!-- the end -->\n");
-    const std::string saved = std::string(kDeclaration) +
+    const std::string saved = std::string(kXmlDeclaration) +
                               "<InstallerResult note=\"a > b\" vendor=\"Acme's\">\n  \n  "
                               "<ReturnCode>3</ReturnCode>\n"
                               "<UserMessage>Old</UserMessage>\n"
@@ -54,7 +54,7 @@ TEST_F(ReportRoundTripTest, AHandEditedReportKeepsItsContentAfterASave)
 // A set replaces the value element's text and nothing else of it.
 TEST_F(ReportRoundTripTest, AValueKeepsItsAttributesAndChildrenThroughASet)
 {
-    const std::string before = std::string(kDeclaration) +
+    const std::string before = std::string(kXmlDeclaration) +
                                "<InstallerResult>\n"
                                "<UserMessage lang=\"en\">Old<Detail code=\"7\">why</Detail>\n"
                                "</UserMessage>\n"
@@ -106,8 +106,8 @@ TEST_F(ReportRoundTripTest, ReportsWithAByteOrderMarkAreSavedAsPlainUtf8)
         EXPECT_TRUE(report.userMessage().get(message));
         EXPECT_EQ(message, utf8Message) << source.name;
         ASSERT_TRUE(report.returnCode().set(0)) << source.name;
-        EXPECT_EQ(ReadFile(path()), std::string(kDeclaration) + "<InstallerResult>\n<UserMessage>" +
-                                        utf8Message +
+        EXPECT_EQ(ReadFile(path()), std::string(kXmlDeclaration) +
+                                        "<InstallerResult>\n<UserMessage>" + utf8Message +
                                         "</UserMessage>\n<ReturnCode>0</ReturnCode>\n"
                                         "</InstallerResult>\n")
             << source.name;

@@ -1,4 +1,6 @@
-/* Calls the installer interface from C through the shared library. */
+/* Calls the installer interface from C through the shared library.
+ * Usage: installerlib_c_interface_test PRINT_REPORT (the tests' builder of
+ * the expected report) */
 #define _POSIX_C_SOURCE 200809L
 
 #include <stubsetup/InstallerLib.h>
@@ -57,15 +59,15 @@ static int readFile(const char *path, char *content, size_t capacity)
     return 1;
 }
 
-static void checkReport(const char *dataHome)
+static void checkReport(const char *dataHome, const char *printReport)
 {
-    static const char expected[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-                                   "<InstallerResult>\n"
-                                   "<ReturnCode>2</ReturnCode>\n"
-                                   "<UserMessage>Retry</UserMessage>\n"
-                                   "</InstallerResult>\n";
+    char command[1024];
     char path[512];
+    char expected[512];
     char content[512];
+    snprintf(path, sizeof path, "%s/expected", dataHome);
+    snprintf(command, sizeof command, "'%s' 2 Retry >'%s'", printReport, path);
+    check(system(command) == 0 && readFile(path, expected, sizeof expected), "expected report");
     snprintf(path, sizeof path, "%s/Corvane/Updater/Install/Demo.irpt", dataHome);
     unsetenv("ORL_APP_ID");
     check(SetInstallerExitInfo(2, "Retry") == 0, "no id, no report");
@@ -110,17 +112,17 @@ static void checkFileSizeLimit(const char *dataHome)
     check(countEntries(folder) == 1, "a file-size limit leaves nothing beside the report");
 }
 
-int main(void)
+int main(int argc, char **argv)
 {
     char home[] = "/tmp/installerlib_c.XXXXXX";
     char command[64];
-    if (mkdtemp(home) == NULL)
+    if (argc != 2 || mkdtemp(home) == NULL)
         return 2;
     setenv("HOME", home, 1);
     setenv("XDG_DATA_HOME", home, 1);
     checkVersion();
     checkInstallPath();
-    checkReport(home);
+    checkReport(home, argv[1]);
     checkFileSizeLimit(home);
     snprintf(command, sizeof command, "rm -rf '%s'", home);
     if (system(command) != 0)

@@ -1,9 +1,9 @@
 #include "ChildProcess.h"
+#include "TestSupport.h"
 
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -50,9 +50,7 @@ std::vector<char *> PointersTo(const std::vector<std::string> &words)
         const rlimit limit{bytes, bytes};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    constexpr uid_t kNobody = 65534;
-    if (run.asNobody && geteuid() == 0 &&
-        (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+    if (run.asNobody && !DropRootToNobody())
         _exit(125);
     execve(argv[0], argv, envp);
     _exit(127);

@@ -3,6 +3,8 @@
 // The program as the update manager sees it: started with a controlled
 // environment, judged by its exit status, its output and the files it leaves.
 #include "ChildProcess.h"
+#include "ExpectedReport.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -32,34 +33,6 @@ inline std::string FatalLine(const std::string &why)
 inline constexpr char kNoDialogLine[] = "stubsetup: cannot open the progress dialog: no display\n";
 inline constexpr char kSetIdRunLine[] = "stubsetup: cannot open the progress dialog: not available "
                                         "in a set-user-ID or set-group-ID run\n";
-
-inline std::string ReadFile(const std::string &path)
-{
-    std::ostringstream contents;
-    contents << std::ifstream(path, std::ios::binary).rdbuf();
-    return contents.str();
-}
-
-inline void WriteFile(const std::string &path, const std::string &contents)
-{
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
-inline std::set<std::string> FolderEntries(const std::string &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
-inline std::string Report(int returnCode, const std::string &message,
-                          const std::string &before = "")
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n" + before +
-           "<ReturnCode>" + std::to_string(returnCode) + "</ReturnCode>\n<UserMessage>" + message +
-           "</UserMessage>\n</InstallerResult>\n";
-}
 
 inline std::string LastLine(const std::string &text)
 {
@@ -85,23 +58,23 @@ inline bool WaitForFile(const std::string &path)
     return fs::exists(path);
 }
 
+// Runs get a private home, data and runtime folder, an install directory, a
+// work folder to start in and a folder of programs ahead of the system's in
+// PATH.
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/stubsetup-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
-        for (const char *folder : {"home", "data", "app", "work", "bin"})
+        for (const char *folder : {"home", "data", "runtime", "app", "work", "bin"})
             fs::create_directory(Path(folder));
+        fs::permissions(Path("runtime"), fs::perms::owner_all);
         m_environment = {{"HOME", Path("home")},
                          {"XDG_DATA_HOME", Path("data")},
+                         {"XDG_RUNTIME_DIR", Path("runtime")},
                          {"PATH", Path("bin") + ":/usr/bin:/bin"},
                          {"ORL_APP_ID", "Demo"},
                          {"ORL_APP_INSTALL_PATH", Path("app")}};
     }
-
-    void TearDown() override { fs::remove_all(m_root); }
 
     std::string Path(const std::string &name) const { return m_root + "/" + name; }
     std::string ReportPath() const { return Path("data/Corvane/Updater/Install/Demo.irpt"); }
@@ -158,7 +131,8 @@ protected:
         m_environment["FAKE_UI_MODE"] = mode;
     }
 
-    std::string m_root;
+    TempFolder m_folder;
+    const std::string m_root = m_folder.path();
     std::map<std::string, std::string> m_environment;
 };
 

@@ -14,11 +14,7 @@ TEST_F(EndToEnd, QuietDemoRunStoresTheReport)
         Run({"-component", "Demo", "-return", "2", "-message", "Retry", "-quiet", "1"});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.out + result.err, "");
-    EXPECT_EQ(ReadFile(ReportPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-                                      "<InstallerResult>\n"
-                                      "<ReturnCode>2</ReturnCode>\n"
-                                      "<UserMessage>Retry</UserMessage>\n"
-                                      "</InstallerResult>\n");
+    EXPECT_EQ(ReadFile(ReportPath()), Report(2, "Retry"));
 }
 
 TEST_F(EndToEnd, OptionValuesAsTheReportReceivesThem)
@@ -92,9 +88,9 @@ TEST_F(EndToEnd, ReportStoreFailuresEndWithStatusFour)
 TEST_F(EndToEnd, ExistingReportKeepsItsOtherElements)
 {
     fs::create_directories(Path("data/Corvane/Updater/Install"));
-    WriteFile(ReportPath(),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n"
-              "<Extra>kept</Extra>\n<ReturnCode>1</ReturnCode>\n</InstallerResult>\n");
+    WriteFile(ReportPath(), kXmlDeclaration + std::string("<InstallerResult>\n<Extra>kept</Extra>\n"
+                                                          "<ReturnCode>1</ReturnCode>\n"
+                                                          "</InstallerResult>\n"));
     EXPECT_EQ(Run({"-quiet", "1", "-return", "2", "-message", "Again"}).exitStatus, 0);
     EXPECT_EQ(ReadFile(ReportPath()), Report(2, "Again", "<Extra>kept</Extra>\n"));
 }

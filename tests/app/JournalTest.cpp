@@ -224,7 +224,6 @@ TEST_F(Journal, RootCreatesTheJournalForTheOwnerOfItsFolder)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "handing a file to another user needs root";
-    constexpr uid_t kNobody = 65534;
     fs::create_directory(Path("nobodys"));
     ASSERT_EQ(chown(Path("nobodys").c_str(), kNobody, kNobody), 0);
     m_environment["STUBSETUP_JOURNAL"] = Path("nobodys/journal");

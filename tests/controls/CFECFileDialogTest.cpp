@@ -16,7 +16,7 @@ const QString kAllFiles = "All Files (*.*)|*.*||";
 
 class FileDialogTest : public testing::Test {
 protected:
-    QString Folder() const { return m_temp.path() + '/'; }
+    QString Folder() const { return QString::fromStdString(m_temp.path()) + '/'; }
 
     std::unique_ptr<CFECFileDialog> Dialog(CFECFileDialog::Kind kind, std::uint32_t flags)
     {
@@ -40,7 +40,7 @@ protected:
         QMetaObject::invokeMethod(&dialog, "accept");
     }
 
-    QTemporaryDir m_temp;
+    TempFolder m_temp;
 };
 
 TEST_F(FileDialogTest, FiltersTakeQtsFormAndKeepTheirDescriptions)
@@ -82,7 +82,7 @@ TEST_F(FileDialogTest, AcceptButtonReadsOkInEveryModeAndState)
         SCOPED_TRACE(int(kind));
         const auto dialog = Dialog(kind, CFECFileDialog::FileMustExist);
         std::vector<QString> texts;
-        AnswerNextDialog([&](CFECFileDialog &shown) {
+        whenModal<CFECFileDialog>([&](CFECFileDialog &shown) {
             texts.push_back(AcceptButtonText(shown));
             // Qt still decides when accepting is possible: not for a missing file.
             auto *name = shown.findChild<QLineEdit *>("fileNameEdit");
@@ -108,7 +108,7 @@ TEST_F(FileDialogTest, AcceptButtonReadsOkInEveryModeAndState)
         // Browsing again, as from a field that names a missing file.
         dialog->SetInitialFolder(Folder() + "sub");
         dialog->SetInitialFileName(kind == CFECFileDialog::Kind::Save ? "missing.txt" : "");
-        AnswerNextDialog([&](CFECFileDialog &shown) {
+        whenModal<CFECFileDialog>([&](CFECFileDialog &shown) {
             texts.push_back(AcceptButtonText(shown));
             shown.reject();
         });
@@ -125,8 +125,8 @@ TEST_F(FileDialogTest, OpeningRequiresExistingFilesAndYieldsFullPaths)
                                CFECFileDialog::FileMustExist | CFECFileDialog::AllowMultiSelect);
     bool warned = false;
     bool stayedOpen = false;
-    AnswerNextDialog([&](CFECFileDialog &shown) {
-        AnswerNextModal<QMessageBox>([&](QMessageBox &box) {
+    whenModal<CFECFileDialog>([&](CFECFileDialog &shown) {
+        whenModal<QMessageBox>([&](QMessageBox &box) {
             warned = true;
             box.accept();
         });
@@ -145,8 +145,8 @@ TEST_F(FileDialogTest, SavingOverAFileAsksFirst)
     WriteFile(Folder() + "old.txt");
     const auto dialog = Dialog(CFECFileDialog::Kind::Save, CFECFileDialog::OverwritePrompt);
     QString question;
-    AnswerNextDialog([&](CFECFileDialog &shown) {
-        AnswerNextModal<QMessageBox>([&](QMessageBox &box) {
+    whenModal<CFECFileDialog>([&](CFECFileDialog &shown) {
+        whenModal<QMessageBox>([&](QMessageBox &box) {
             question = box.text();
             box.button(QMessageBox::Yes)->click();
         });

@@ -138,13 +138,13 @@ TEST_F(BrowseTest, TheFolderPickerOpensAtTheTypedFolder)
     m_control.setText(Folder() + "sub/");
     QString shownFolder;
     QString acceptLabel;
-    AnswerNextDialog([&](CFECFileDialog &dialog) {
+    whenModal<CFECFileDialog>([&](CFECFileDialog &dialog) {
         shownFolder = dialog.directory().absolutePath();
         acceptLabel = dialog.labelText(QFileDialog::Accept);
         dialog.reject();
     });
     m_control.StartBrowse();
-    EXPECT_EQ(shownFolder, m_temp.path());
+    EXPECT_EQ(shownFolder, QString::fromStdString(m_temp.path()));
     EXPECT_EQ(acceptLabel, "OK");
     EXPECT_EQ(m_control.text(), Folder() + "sub/");
 }
@@ -160,7 +160,7 @@ TEST_F(BrowseTest, TheFileDialogStartsNearTheTypedFile)
         EXPECT_TRUE(m_control.SetOptions(options));
         m_control.setText(text);
         Shown shown;
-        AnswerNextDialog([&](CFECFileDialog &dialog) {
+        whenModal<CFECFileDialog>([&](CFECFileDialog &dialog) {
             shown = {dialog.directory().absolutePath(),
                      dialog.findChild<QLineEdit *>("fileNameEdit")->text()};
             dialog.reject();
@@ -182,6 +182,8 @@ TEST_F(BrowseTest, TheFileDialogStartsNearTheTypedFile)
     const Shown folder = browse(Ctrl::SaveFiles, Folder() + "sub");
     EXPECT_EQ(folder.folder, Folder() + "sub");
     EXPECT_EQ(folder.name, "");
+    // A missing name right below the root starts in the root.
+    EXPECT_EQ(browse(Ctrl::SaveFiles, "/stubsetup-missing.txt").folder, "/");
 }
 
 // The text is the locale's: in Latin-1 a folder Qt calls "é" (UTF-8 bytes on
@@ -208,7 +210,7 @@ TEST_F(BrowseTest, NamesCrossBetweenQtAndTheTextByTheirBytes)
 
     m_control.setText(textFolder + "/missing.txt");
     QString shownFolder;
-    AnswerNextDialog([&](CFECFileDialog &dialog) {
+    whenModal<CFECFileDialog>([&](CFECFileDialog &dialog) {
         shownFolder = dialog.directory().absolutePath();
         dialog.reject();
     });

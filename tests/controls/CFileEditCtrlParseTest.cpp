@@ -46,7 +46,7 @@ TEST_F(ParseTest, WhiteSpaceAndEmptyEntriesAreSkippedButInnerSpacesStay)
 
 TEST_F(ParseTest, RelativeEntriesFollowTheFolderAndAbsoluteOnesDoNot)
 {
-    const CurrentDirectory current(m_temp.path());
+    const CurrentDirectory current(QString::fromStdString(m_temp.path()));
     EXPECT_EQ(
         Paths(Ctrl::OpenFiles | Ctrl::MultiSelect, "/dir/a.txt;sub/c.txt;/c.txt;sub/../d.txt"),
         QStringList({"/dir/a.txt", "/dir/sub/c.txt", "/c.txt", "/dir/d.txt"}));
@@ -62,7 +62,7 @@ TEST_F(ParseTest, FolderModeTakesTheFirstEntryWithOrWithoutItsSlash)
     EXPECT_EQ(Paths(Ctrl::PickFolder | Ctrl::FolderSlash, "/dir"), QStringList({"/dir/"}));
     EXPECT_EQ(Paths(Ctrl::PickFolder | Ctrl::FolderSlash, "/dir/"), QStringList({"/dir/"}));
     EXPECT_EQ(Paths(Ctrl::PickFolder, "/"), QStringList({"/"}));
-    const CurrentDirectory current(m_temp.path());
+    const CurrentDirectory current(QString::fromStdString(m_temp.path()));
     EXPECT_EQ(Paths(Ctrl::PickFolder, " sub/ "), QStringList({Folder() + "sub"}));
 }
 
@@ -112,14 +112,14 @@ TEST_F(ParseTest, ShortcutTargetsFallBackToTheRelativePathAndMustExist)
 
 TEST(ShortcutReaderTest, ReadsTheLinksOfAShortcutWrittenByTheTests)
 {
-    QTemporaryDir temp;
-    const QString path = temp.filePath("both.lnk");
+    const TempFolder temp;
+    const QString path = QString::fromStdString(temp / "both.lnk");
     WriteShortcut(path, "/data/file.bin", "..\\data\\file.bin");
     const auto links = platform::readShortcut(path);
     ASSERT_TRUE(links);
     EXPECT_EQ(links->localPath, "/data/file.bin");
     EXPECT_EQ(links->relativePath, "..\\data\\file.bin");
-    EXPECT_FALSE(platform::readShortcut(temp.filePath("absent.lnk")));
+    EXPECT_FALSE(platform::readShortcut(QString::fromStdString(temp / "absent.lnk")));
 }
 
 TEST_F(ParseTest, NextPathNeedsAPosition)

@@ -1,9 +1,5 @@
 #include "FileEditTestSupport.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QTimer>
-
 #include <cstdint>
 
 namespace stubsetup::test {
@@ -45,13 +41,6 @@ QByteArray LinkInfo(const QString &localPath)
 
 } // namespace
 
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 void WriteShortcut(const QString &path, const QString &localPath, const QString &relativePath)
 {
     const std::uint32_t hasLinkInfo = 0x2;
@@ -67,18 +56,6 @@ void WriteShortcut(const QString &path, const QString &localPath, const QString 
         body += Le16(std::uint16_t(relativePath.size())) + relativePath.toLatin1();
     }
     WriteFile(path, ShellLinkHeader(flags) + body + Le32(0));
-}
-
-void PollUntil(std::function<bool()> poll)
-{
-    auto *timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, poll] {
-        if (!poll())
-            return;
-        timer->stop();
-        timer->deleteLater();
-    });
-    timer->start(10);
 }
 
 CurrentDirectory::CurrentDirectory(const QString &folder) : m_previous(QDir::currentPath())

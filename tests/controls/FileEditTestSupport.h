@@ -2,54 +2,24 @@
 
 #include "controls/CFileEditCtrl.h"
 
-#include <QApplication>
+#include "ModalDriver.h"
+#include "QtTestSupport.h"
+
 #include <QDir>
 #include <QString>
-#include <QTemporaryDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <optional>
-#include <ostream>
-#include <utility>
 #include <vector>
 
-// Readable QStrings in test failures.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace stubsetup::test {
-
-void WriteFile(const QString &path, const QByteArray &bytes = {});
 
 // Writes a minimal Windows shortcut: a link info with `localPath` as its
 // local base path and/or a relative path, each left out when empty.
 void WriteShortcut(const QString &path, const QString &localPath, const QString &relativePath);
-
-// Calls `poll` every few milliseconds of the event loop until it says done.
-void PollUntil(std::function<bool()> poll);
-
-// Runs `answer` on the next modal window of type `Window` once it shows.
-template <class Window> void AnswerNextModal(std::function<void(Window &)> answer)
-{
-    PollUntil([answer] {
-        auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
-        if (!window || !window->isVisible())
-            return false;
-        answer(*window);
-        return true;
-    });
-}
-
-inline void AnswerNextDialog(std::function<void(CFECFileDialog &)> answer)
-{
-    AnswerNextModal<CFECFileDialog>(std::move(answer));
-}
 
 // Makes `folder` the current directory for the scope.
 class CurrentDirectory {
@@ -73,10 +43,10 @@ protected:
     FileEditTest();
 
     // The folder of temporary files, with a trailing '/'.
-    QString Folder() const { return m_temp.path() + '/'; }
+    QString Folder() const { return QString::fromStdString(m_temp.path()) + '/'; }
     std::vector<int> ReceivedCodes() const;
 
-    QTemporaryDir m_temp;
+    TempFolder m_temp;
     QWidget m_parent;
     CFileEditCtrl m_control{&m_parent};
     std::vector<Received> m_received;

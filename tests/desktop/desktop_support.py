@@ -73,11 +73,11 @@ class Session:
         with open(path, encoding="utf-8") as report:
             return report.read()
 
-    @staticmethod
-    def expected_report(return_code, message):
-        return ('<?xml version="1.0" encoding="UTF-8" ?>\n<InstallerResult>\n'
-                f"<ReturnCode>{return_code}</ReturnCode>\n"
-                f"<UserMessage>{message}</UserMessage>\n</InstallerResult>\n")
+    def expected_report(self, return_code, message):
+        """The report's text from the tests' one builder, built beside the program."""
+        builder = os.path.join(os.path.dirname(self.program), "print_report")
+        return subprocess.run([builder, str(return_code), message], check=True,
+                              capture_output=True, text=True).stdout
 
     def start(self, command, extra_env=None, **options):
         """Starts a helper process; it is ended when the session closes."""

@@ -1,7 +1,5 @@
 #include "framework/Application.h"
 
-#include "TestHome.h"
-
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -80,10 +78,3 @@ TEST(ApplicationTest, KeepsTheHostProgramsLocale)
 
 } // namespace
 } // namespace stubsetup
-
-int main(int argc, char **argv)
-{
-    const stubsetup::test::TestHome home;
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

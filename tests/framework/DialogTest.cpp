@@ -27,92 +27,93 @@ namespace {
 
 using namespace WindowStyle;
 
-constexpr int kPath = 1006;
-constexpr int kComponent = 1002;
-constexpr int kMessage = 1008;
-constexpr int kReturnCode = 1014;
-constexpr int kProgress = 1001;
-constexpr int kHeader = 1000;
-constexpr int kUsage = 1009;
-constexpr int kComponentLimit = 8;
+constexpr int kTitle = 100;
+constexpr int kName = 101;
+constexpr int kCode = 102;
+constexpr int kSize = 103;
+constexpr int kNote = 104;
+constexpr int kProgress = 105;
+constexpr int kApply = 106;
+constexpr int kCodeLimit = 8;
+constexpr int kDetailsCommand = 32;
 
-const DialogTemplate &testTemplate()
+// A small dialog of the test's own: a field of each kind, one of them
+// limited, labels with and without mnemonics, buttons and a progress bar.
+const DialogTemplate &sampleTemplate()
 {
     static const DialogTemplate dialog{
-        "stubsetup",
-        382,
-        210,
+        "Sample",
+        200,
+        140,
         kShellDialogFont,
         8,
         {
-            {kPath, ControlKind::Edit, "", kBorder | kTabStop | kEditAutoHScroll, 0, 121, 55, 254,
+            {kName, ControlKind::Edit, "", kBorder | kTabStop | kEditAutoHScroll, 0, 70, 28, 120,
              14},
-            {kComponent, ControlKind::Edit, "", kBorder | kTabStop, 0, 121, 72, 254, 14},
-            {kReturnCode, ControlKind::ComboBox, "", kComboDropDown | kVScroll | kTabStop, 0, 121,
-             107, 181, 71},
-            {kNoControlId, ControlKind::StaticText, "&Message && more:", kStaticLeft, 0, 10, 126,
-             60, 8},
-            {kMessage, ControlKind::Edit, "", kBorder | kTabStop, 0, 121, 123, 254, 14},
-            {kUsage, ControlKind::PushButton, "&Usage", kTabStop, 0, 10, 187, 50, 16},
-            {IDCANCEL, ControlKind::PushButton, "&Cancel", kTabStop, 0, 268, 187, 50, 16},
-            {IDOK, ControlKind::DefaultPushButton, "OK", kTabStop, 0, 325, 187, 50, 16},
-            {kHeader, ControlKind::StaticText, "Header", kStaticCenter | kBorder, 0, 10, 7, 365,
-             41},
-            {kNoControlId, ControlKind::StaticText, "Last && least", kStaticLeft, 0, 10, 76, 60, 8},
-            {kProgress, ControlKind::ProgressBar, "", kBorder | kProgressSmooth, 0, 10, 157, 365,
-             14},
-            {kNoControlId, ControlKind::SeparatorLine, "", kStaticSunken, 0, 10, 181, 365, 1},
-            {kNoControlId, ControlKind::StaticText, "A && B", kStaticNoPrefix, 0, 10, 58, 75, 8},
+            {kCode, ControlKind::Edit, "", kBorder | kTabStop, 0, 70, 46, 120, 14},
+            {kSize, ControlKind::ComboBox, "", kComboDropDown | kVScroll | kTabStop, 0, 70, 64, 80,
+             50},
+            {kNoControlId, ControlKind::StaticText, "&Note && more:", kStaticLeft, 0, 10, 85, 55,
+             8},
+            {kNote, ControlKind::Edit, "", kBorder | kTabStop, 0, 70, 82, 120, 14},
+            {kApply, ControlKind::PushButton, "&Apply", kTabStop, 0, 10, 120, 50, 14},
+            {IDCANCEL, ControlKind::PushButton, "&Cancel", kTabStop, 0, 84, 120, 50, 14},
+            {IDOK, ControlKind::DefaultPushButton, "OK", kTabStop, 0, 140, 120, 50, 14},
+            {kTitle, ControlKind::StaticText, "Title", kStaticCenter | kBorder, 0, 10, 5, 180, 18},
+            {kNoControlId, ControlKind::StaticText, "Code && size", kStaticLeft, 0, 10, 49, 55, 8},
+            {kProgress, ControlKind::ProgressBar, "", kBorder | kProgressSmooth, 0, 10, 102, 180,
+             10},
+            {kNoControlId, ControlKind::SeparatorLine, "", kStaticSunken, 0, 10, 116, 180, 1},
+            {kNoControlId, ControlKind::StaticText, "A && B", kStaticNoPrefix, 0, 10, 31, 55, 8},
         },
     };
     return dialog;
 }
 
-// A dialog with fields, a timer and a window command, recording its handlers.
-class TestDialog final : public CDialog {
+// The sample dialog with fields, a timer and a window command, recording its
+// handlers.
+class SampleDialog final : public CDialog {
 public:
-    TestDialog() : CDialog(testTemplate())
+    SampleDialog() : CDialog(sampleTemplate())
     {
         AppendSystemMenuSeparator();
-        AppendSystemMenuItem(16, "&About stubsetup...");
-        auto *combo = qobject_cast<QComboBox *>(GetDlgItem(kReturnCode));
-        combo->addItems({"Complete (0)", "CompleteAfterReboot (1)", "IncompleteTryAgain (2)",
-                         "IncompleteRebootTryAgain (3)", "IncompleteCannotSucceed (4)"});
-        MapClicked(kUsage, [this] { ++m_nUsageClicks; });
-        MapChange(kPath, [this] { ++m_nPathChanges; });
+        AppendSystemMenuItem(kDetailsCommand, "&Details...");
+        test::control<QComboBox>(*this, kSize).addItems({"Small", "Medium", "Large"});
+        MapClicked(kApply, [this] { ++m_nApplyClicks; });
+        MapChange(kName, [this] { ++m_nNameChanges; });
     }
 
-    std::string m_strPath;
-    std::string m_strComponent;
-    std::string m_strMessage;
-    int m_nReturnCode = -1;
-    QLabel m_ctlHeader;
+    std::string m_strName;
+    std::string m_strCode;
+    std::string m_strNote;
+    int m_nSize = -1;
+    QLabel m_ctlTitle;
     CProgressCtrl m_ctlProgress;
 
     int m_nTicksToEnd = 0; // a countdown started at opening, when not 0
     std::vector<int> m_timerIds;
     std::vector<int> m_commands;
-    int m_nUsageClicks = 0;
-    int m_nPathChanges = 0;
+    int m_nApplyClicks = 0;
+    int m_nNameChanges = 0;
 
 protected:
     bool OnInitDialog() override
     {
         CDialog::OnInitDialog();
         if (m_nTicksToEnd)
-            SetTimer(12332, 1000);
+            SetTimer(7, 1000);
         return true;
     }
 
     void DoDataExchange(CDataExchange &dx) override
     {
-        DDX_Control(dx, kHeader, m_ctlHeader);
-        DDX_Text(dx, kPath, m_strPath);
-        DDX_Text(dx, kComponent, m_strComponent);
-        DDV_MaxChars(dx, m_strComponent, kComponentLimit);
-        DDX_Text(dx, kMessage, m_strMessage);
+        DDX_Control(dx, kTitle, m_ctlTitle);
+        DDX_Text(dx, kName, m_strName);
+        DDX_Text(dx, kCode, m_strCode);
+        DDV_MaxChars(dx, m_strCode, kCodeLimit);
+        DDX_Text(dx, kNote, m_strNote);
         DDX_Control(dx, kProgress, m_ctlProgress);
-        DDX_CBIndex(dx, kReturnCode, m_nReturnCode);
+        DDX_CBIndex(dx, kSize, m_nSize);
     }
 
     void OnTimer(int id) override
@@ -125,10 +126,7 @@ protected:
     void OnSysCommand(int command) override { m_commands.push_back(command); }
 };
 
-template <class Widget> Widget *control(const CDialog &dialog, int id)
-{
-    return qobject_cast<Widget *>(dialog.GetDlgItem(id));
-}
+using test::control;
 
 std::vector<QWidget *> tabStops(const QWidget &dialog)
 {
@@ -142,23 +140,22 @@ std::vector<QWidget *> tabStops(const QWidget &dialog)
 
 TEST(DialogTest, TemplateBecomesControlsInTabOrderAtTheirPlaces)
 {
-    TestDialog dialog;
+    SampleDialog dialog;
     const DialogBaseUnits &units = dialog.BaseUnits();
     EXPECT_EQ(units.averageCharWidth,
               DialogBaseUnits::ofFont(QApplication::font()).averageCharWidth);
-    EXPECT_EQ(dialog.windowTitle(), "stubsetup");
+    EXPECT_EQ(dialog.windowTitle(), "Sample");
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    EXPECT_EQ(dialog.maximumSize(), QSize(units.toPixelsX(382), units.toPixelsY(210)));
+    EXPECT_EQ(dialog.maximumSize(), QSize(units.toPixelsX(200), units.toPixelsY(140)));
     EXPECT_FALSE(dialog.windowFlags() &
                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 
     std::vector<int> order;
     for (const QWidget *stop : tabStops(dialog))
         order.push_back(controlId(stop));
-    EXPECT_EQ(order,
-              (std::vector<int>{kPath, kComponent, kReturnCode, kMessage, kUsage, IDCANCEL, IDOK}));
+    EXPECT_EQ(order, (std::vector<int>{kName, kCode, kSize, kNote, kApply, IDCANCEL, IDOK}));
 
-    for (const ControlTemplate &item : testTemplate().controls) {
+    for (const ControlTemplate &item : sampleTemplate().controls) {
         if (item.id == kNoControlId || item.kind == ControlKind::ComboBox)
             continue;
         EXPECT_EQ(dialog.GetDlgItem(item.id)->geometry(),
@@ -166,11 +163,11 @@ TEST(DialogTest, TemplateBecomesControlsInTabOrderAtTheirPlaces)
             << item.id;
     }
     // The drop-down list is not part of the combo box's own height.
-    EXPECT_LT(dialog.GetDlgItem(kReturnCode)->height(), units.toPixelsY(71));
-    EXPECT_TRUE(control<QComboBox>(dialog, kReturnCode)->isEditable());
-    EXPECT_TRUE(control<QPushButton>(dialog, IDOK)->isDefault());
-    EXPECT_FALSE(control<QPushButton>(dialog, IDCANCEL)->isDefault());
-    EXPECT_NE(control<QProgressBar>(dialog, kProgress), nullptr);
+    EXPECT_LT(dialog.GetDlgItem(kSize)->height(), units.toPixelsY(50));
+    EXPECT_TRUE(control<QComboBox>(dialog, kSize).isEditable());
+    EXPECT_TRUE(control<QPushButton>(dialog, IDOK).isDefault());
+    EXPECT_FALSE(control<QPushButton>(dialog, IDCANCEL).isDefault());
+    EXPECT_NE(qobject_cast<QProgressBar *>(dialog.GetDlgItem(kProgress)), nullptr);
     EXPECT_EQ(dialog.GetDlgItem(kNoControlId), nullptr);
 }
 
@@ -186,10 +183,10 @@ TEST(DialogTest, OneLineLabelsGrowIntoFreeRoomButNeverOverAControl)
         {
             {kNoControlId, ControlKind::StaticText,
              "A label whose text is far wider than its box:", kStaticLeft, 0, 10, 10, 20, 8},
-            {kPath, ControlKind::Edit, "", kBorder | kTabStop, 0, 200, 8, 90, 14},
+            {kName, ControlKind::Edit, "", kBorder | kTabStop, 0, 200, 8, 90, 14},
             {kNoControlId, ControlKind::StaticText,
              "A label whose text is far wider than its box:", kStaticLeft, 0, 10, 30, 20, 8},
-            {kComponent, ControlKind::Edit, "", kBorder | kTabStop, 0, 40, 28, 90, 14},
+            {kCode, ControlKind::Edit, "", kBorder | kTabStop, 0, 40, 28, 90, 14},
         }};
     const CDialog dialog(dialogTemplate);
     const DialogBaseUnits &units = dialog.BaseUnits();
@@ -202,7 +199,7 @@ TEST(DialogTest, OneLineLabelsGrowIntoFreeRoomButNeverOverAControl)
 
     const int textWidth = labels[0]->fontMetrics().horizontalAdvance(longText);
     EXPECT_GE(labels[0]->width(), textWidth);
-    EXPECT_LT(labels[0]->geometry().right(), dialog.GetDlgItem(kPath)->x());
+    EXPECT_LT(labels[0]->geometry().right(), dialog.GetDlgItem(kName)->x());
     // No room before the next control: the label keeps its box.
     EXPECT_EQ(labels[1]->geometry(), units.toPixels(10, 30, 20, 8));
 }
@@ -217,61 +214,61 @@ QLabel *labelWithText(const QWidget &dialog, const QString &text)
 
 TEST(DialogTest, MnemonicsFollowThePrefixRules)
 {
-    TestDialog dialog;
+    SampleDialog dialog;
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     // A buddy makes a label show "&&" as "&" and its mnemonic focus the next
     // control; without a buddy the text shows as it is.
-    const QLabel *prefixed = labelWithText(dialog, "&Message && more:");
+    const QLabel *prefixed = labelWithText(dialog, "&Note && more:");
     ASSERT_NE(prefixed, nullptr);
-    EXPECT_EQ(prefixed->buddy(), dialog.GetDlgItem(kMessage));
-    const QLabel *last = labelWithText(dialog, "Last && least");
-    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(prefixed->buddy(), dialog.GetDlgItem(kNote));
+    const QLabel *plain = labelWithText(dialog, "Code && size");
+    ASSERT_NE(plain, nullptr);
     // Without a mnemonic to pass on, it is the buddy of the field on its row.
-    EXPECT_EQ(last->buddy(), dialog.GetDlgItem(kComponent));
+    EXPECT_EQ(plain->buddy(), dialog.GetDlgItem(kCode));
     const QLabel *unprefixed = labelWithText(dialog, "A && B");
     ASSERT_NE(unprefixed, nullptr);
     EXPECT_EQ(unprefixed->buddy(), nullptr);
 
-    QTest::keyClick(&dialog, Qt::Key_M, Qt::AltModifier);
-    EXPECT_EQ(QApplication::focusWidget(), dialog.GetDlgItem(kMessage));
-    QTest::keyClick(&dialog, Qt::Key_U, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.m_nUsageClicks == 1; }));
+    QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.GetDlgItem(kNote));
+    QTest::keyClick(&dialog, Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.m_nApplyClicks == 1; }));
     dialog.close();
 }
 
 TEST(DialogTest, FieldExchangeFillsAndReadsBackInBothDirections)
 {
-    TestDialog dialog;
-    dialog.m_strPath = "/opt/Gr\xc3\xb6\xc3\x9f"
+    SampleDialog dialog;
+    dialog.m_strName = "/opt/Gr\xc3\xb6\xc3\x9f"
                        "e";
-    dialog.m_strComponent = "Demo";
-    dialog.m_strMessage = "Retry";
-    dialog.m_nReturnCode = 2;
+    dialog.m_strCode = "Demo";
+    dialog.m_strNote = "Retry";
+    dialog.m_nSize = 2;
     ASSERT_TRUE(dialog.UpdateData(false));
-    EXPECT_EQ(control<QLineEdit>(dialog, kPath)->text(), QString::fromUtf8("/opt/Größe"));
-    EXPECT_EQ(control<QComboBox>(dialog, kReturnCode)->currentIndex(), 2);
-    EXPECT_EQ(dialog.GetDlgItem(kHeader), &dialog.m_ctlHeader);
+    EXPECT_EQ(control<QLineEdit>(dialog, kName).text(), QString::fromUtf8("/opt/Größe"));
+    EXPECT_EQ(control<QComboBox>(dialog, kSize).currentIndex(), 2);
+    EXPECT_EQ(dialog.GetDlgItem(kTitle), &dialog.m_ctlTitle);
     EXPECT_EQ(dialog.m_ctlProgress.Get(), dialog.GetDlgItem(kProgress));
-    EXPECT_EQ(dialog.m_nPathChanges, 1);
+    EXPECT_EQ(dialog.m_nNameChanges, 1);
 
-    control<QLineEdit>(dialog, kMessage)->setText("Edited");
-    control<QComboBox>(dialog, kReturnCode)->setCurrentIndex(4);
-    dialog.m_strPath.clear();
+    control<QLineEdit>(dialog, kNote).setText("Edited");
+    control<QComboBox>(dialog, kSize).setCurrentIndex(0);
+    dialog.m_strName.clear();
     ASSERT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ(dialog.m_strPath, "/opt/Gr\xc3\xb6\xc3\x9f"
+    EXPECT_EQ(dialog.m_strName, "/opt/Gr\xc3\xb6\xc3\x9f"
                                 "e");
-    EXPECT_EQ(dialog.m_strMessage, "Edited");
-    EXPECT_EQ(dialog.m_nReturnCode, 4);
+    EXPECT_EQ(dialog.m_strNote, "Edited");
+    EXPECT_EQ(dialog.m_nSize, 0);
 
-    // A code that is not one of the items selects none and reads back as -1.
-    dialog.m_nReturnCode = 7;
+    // An index that is not one of the items selects none and reads back as -1.
+    dialog.m_nSize = 7;
     dialog.UpdateData(false);
-    EXPECT_EQ(control<QComboBox>(dialog, kReturnCode)->currentIndex(), -1);
+    EXPECT_EQ(control<QComboBox>(dialog, kSize).currentIndex(), -1);
     ASSERT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ(dialog.m_nReturnCode, -1);
+    EXPECT_EQ(dialog.m_nSize, -1);
 }
 
 // Fields hold the locale's bytes, as the command line does, whatever Qt takes
@@ -283,61 +280,73 @@ TEST(DialogTest, FieldExchangeSpeaksTheLocaleCharset)
         GTEST_SKIP() << "localedef cannot build en_US.ISO-8859-1 here (package locales)";
     const std::string greeting = "Gr\xFC\xDF"
                                  "e";
-    TestDialog dialog;
-    QLineEdit *message = control<QLineEdit>(dialog, kMessage);
-    dialog.m_strMessage = greeting;
+    SampleDialog dialog;
+    QLineEdit &note = control<QLineEdit>(dialog, kNote);
+    dialog.m_strNote = greeting;
     ASSERT_TRUE(dialog.UpdateData(false));
-    EXPECT_EQ(message->text(), QString::fromUtf8("Grüße"));
-    dialog.m_strMessage.clear();
+    EXPECT_EQ(note.text(), QString::fromUtf8("Grüße"));
+    dialog.m_strNote.clear();
     ASSERT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ(dialog.m_strMessage, greeting);
+    EXPECT_EQ(dialog.m_strNote, greeting);
 
     // Typed text too; a character Latin-1 lacks reads back as '?'.
     // keyClicks spells only ASCII, so these keys come with their texts.
-    message->clear();
-    QTest::sendKeyEvent(QTest::Click, message, Qt::Key_Eacute, QString::fromUtf8("é"),
+    note.clear();
+    QTest::sendKeyEvent(QTest::Click, &note, Qt::Key_Eacute, QString::fromUtf8("é"),
                         Qt::NoModifier);
-    QTest::sendKeyEvent(QTest::Click, message, Qt::Key_unknown, QString::fromUtf8("€"),
+    QTest::sendKeyEvent(QTest::Click, &note, Qt::Key_unknown, QString::fromUtf8("€"),
                         Qt::NoModifier);
     ASSERT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ(dialog.m_strMessage, "\xE9?");
+    EXPECT_EQ(dialog.m_strNote, "\xE9?");
 }
 
-TEST(DialogTest, TextTypedIntoTheComboBoxFieldSelectsNoItem)
+// An editable box reads as the item whose text it shows, letter for letter,
+// however the text got there.
+TEST(DialogTest, TheComboBoxReadsAsTheItemWhoseTextItShows)
 {
-    TestDialog dialog;
-    auto *combo = control<QComboBox>(dialog, kReturnCode);
-    QLineEdit *field = combo->lineEdit();
-    dialog.m_nReturnCode = 0;
+    SampleDialog dialog;
+    auto &combo = control<QComboBox>(dialog, kSize);
+    QLineEdit *field = combo.lineEdit();
+    dialog.m_nSize = 0;
     dialog.UpdateData(false);
     field->setCursorPosition(3);
     QTest::keyClicks(field, "X");
-    EXPECT_EQ(field->text(), "ComXplete (0)");
+    EXPECT_EQ(field->text(), "SmaXll");
     EXPECT_EQ(field->cursorPosition(), 4);
     ASSERT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ(dialog.m_nReturnCode, -1);
+    EXPECT_EQ(dialog.m_nSize, -1);
 
     // Picking from the list selects again; typing over the pick deselects.
-    QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(&combo, Qt::Key_Down);
     ASSERT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ(dialog.m_nReturnCode, 0);
+    EXPECT_EQ(dialog.m_nSize, 0);
     field->selectAll();
     QTest::keyClicks(field, "7");
-    EXPECT_EQ(combo->currentText(), "7");
+    EXPECT_EQ(combo.currentText(), "7");
     ASSERT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ(dialog.m_nReturnCode, -1);
+    EXPECT_EQ(dialog.m_nSize, -1);
+
+    // Text set without a pick, as an accessibility client sets it.
+    dialog.m_nSize = 1;
+    dialog.UpdateData(false);
+    const std::pair<QString, int> shown[] = {{"Large", 2}, {"Small", 0}, {"large", -1}, {"2", -1}};
+    for (const auto &[text, index] : shown) {
+        field->setText(text);
+        ASSERT_TRUE(dialog.UpdateData(true));
+        EXPECT_EQ(dialog.m_nSize, index) << text.toStdString();
+    }
 }
 
 TEST(DialogTest, TooLongTextStopsTheReadBackWithTheMessageFocusAndSelection)
 {
-    TestDialog dialog;
+    SampleDialog dialog;
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.activateWindow();
-    dialog.m_strMessage = "Kept";
+    dialog.m_strNote = "Kept";
     dialog.UpdateData(false);
-    control<QLineEdit>(dialog, kComponent)->setText("123456789");
-    control<QLineEdit>(dialog, kMessage)->setText("Not read");
+    control<QLineEdit>(dialog, kCode).setText("123456789");
+    control<QLineEdit>(dialog, kNote).setText("Not read");
 
     MessageBox::setNextAnswer(QMessageBox::Ok);
     EXPECT_FALSE(dialog.UpdateData(true));
@@ -346,56 +355,61 @@ TEST(DialogTest, TooLongTextStopsTheReadBackWithTheMessageFocusAndSelection)
     EXPECT_EQ(shown->text, "Please enter no more than 8 characters.");
     EXPECT_EQ(shown->caption, MessageBox::programCaption());
     EXPECT_EQ(shown->icon, QMessageBox::Warning);
-    EXPECT_EQ(dialog.m_strComponent, "123456789"); // read before the check, as exchanged
-    EXPECT_EQ(dialog.m_strMessage, "Kept");        // after the failure: untouched
-    EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(kComponent));
-    EXPECT_EQ(control<QLineEdit>(dialog, kComponent)->selectedText(), "123456789");
+    EXPECT_EQ(dialog.m_strCode, "123456789"); // read before the check, as exchanged
+    EXPECT_EQ(dialog.m_strNote, "Kept");      // after the failure: untouched
+    EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(kCode));
+    EXPECT_EQ(control<QLineEdit>(dialog, kCode).selectedText(), "123456789");
+
+    // The limit itself is allowed.
+    control<QLineEdit>(dialog, kCode).setText("12345678");
+    EXPECT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.m_strNote, "Not read");
     dialog.close();
 }
 
 TEST(DialogTest, TypingStopsAtTheLimitWithoutCuttingLongerText)
 {
-    TestDialog dialog;
-    QLineEdit *edit = control<QLineEdit>(dialog, kComponent);
-    dialog.m_strComponent = "abc";
+    SampleDialog dialog;
+    QLineEdit &edit = control<QLineEdit>(dialog, kCode);
+    dialog.m_strCode = "abc";
     dialog.UpdateData(false);
-    edit->end(false);
-    QTest::keyClicks(edit, "defghijk");
-    EXPECT_EQ(edit->text(), "abcdefgh");
+    edit.end(false);
+    QTest::keyClicks(&edit, "defghijk");
+    EXPECT_EQ(edit.text(), "abcdefgh");
 
     // A longer text from the program stays whole, may shrink, but never grows.
     for (const char *text : {"0123456789AB", "ABCDEFGHIJKLMN"}) {
-        dialog.m_strComponent = text;
+        dialog.m_strCode = text;
         dialog.UpdateData(false);
-        EXPECT_EQ(edit->text(), text);
-        edit->end(false);
-        QTest::keyClicks(edit, "z");
-        EXPECT_EQ(edit->text(), text);
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, "z");
-        EXPECT_EQ(edit->text(), QString(text).chopped(1));
+        EXPECT_EQ(edit.text(), text);
+        edit.end(false);
+        QTest::keyClicks(&edit, "z");
+        EXPECT_EQ(edit.text(), text);
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QTest::keyClicks(&edit, "z");
+        EXPECT_EQ(edit.text(), QString(text).chopped(1));
     }
 }
 
 TEST(DialogTest, EscapeAndCloseBoxCancelAndEnterPressesTheDefaultButton)
 {
-    TestDialog dialog;
+    SampleDialog dialog;
     test::whenModal([](QWidget &window) { test::pressKey(window, Qt::Key_Escape); });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 
     test::whenModal([](QWidget &window) { window.close(); });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 
-    dialog.m_strMessage = "Typed";
+    dialog.m_strNote = "Typed";
     test::whenModal([](QWidget &window) { test::pressKey(window, Qt::Key_Return); });
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(dialog.m_strMessage, "Typed");
+    EXPECT_EQ(dialog.m_strNote, "Typed");
 }
 
 TEST(DialogTest, OkStaysOpenWhileValidationFailsAndDisabledCancelIgnoresEscape)
 {
-    TestDialog dialog;
-    dialog.m_strComponent = "far too long";
+    SampleDialog dialog;
+    dialog.m_strCode = "far too long";
     test::whenModal([&dialog](QWidget &window) {
         MessageBox::setNextAnswer(QMessageBox::Ok);
         test::pressKey(window, Qt::Key_Return);
@@ -415,16 +429,16 @@ TEST(DialogTest, OkStaysOpenWhileValidationFailsAndDisabledCancelIgnoresEscape)
 TEST(DialogTest, TimersCallOnTimerUntilTheDialogEnds)
 {
     CDialog::setTimerPeriodDivisor(100);
-    TestDialog dialog;
+    SampleDialog dialog;
     dialog.m_nTicksToEnd = 3;
     EXPECT_EQ(dialog.DoModal(), IDOK);
     CDialog::setTimerPeriodDivisor(1);
-    EXPECT_EQ(dialog.m_timerIds, (std::vector<int>{12332, 12332, 12332}));
+    EXPECT_EQ(dialog.m_timerIds, (std::vector<int>{7, 7, 7}));
 }
 
 TEST(DialogTest, ContextMenuCommandsReachOnSysCommand)
 {
-    TestDialog dialog;
+    SampleDialog dialog;
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QMenu *menu = test::openContextMenu(dialog);
@@ -432,19 +446,19 @@ TEST(DialogTest, ContextMenuCommandsReachOnSysCommand)
     const QList<QAction *> actions = menu->actions();
     ASSERT_EQ(actions.size(), 2);
     EXPECT_TRUE(actions[0]->isSeparator());
-    EXPECT_EQ(actions[1]->text(), "&About stubsetup...");
+    EXPECT_EQ(actions[1]->text(), "&Details...");
     actions[1]->trigger();
     menu->close();
-    EXPECT_EQ(dialog.m_commands, std::vector<int>{16});
+    EXPECT_EQ(dialog.m_commands, std::vector<int>{kDetailsCommand});
     dialog.close();
 }
 
 TEST(DialogTest, ControlsAreEnabledAndShownByIdAndTheWaitCursorIsScoped)
 {
-    TestDialog dialog;
-    dialog.EnableDlgItem(kComponent, false);
+    SampleDialog dialog;
+    dialog.EnableDlgItem(kCode, false);
     dialog.ShowDlgItem(kProgress, false);
-    EXPECT_FALSE(dialog.GetDlgItem(kComponent)->isEnabled());
+    EXPECT_FALSE(dialog.GetDlgItem(kCode)->isEnabled());
     EXPECT_TRUE(dialog.GetDlgItem(kProgress)->isHidden());
     dialog.ShowDlgItem(kProgress, true);
     EXPECT_FALSE(dialog.GetDlgItem(kProgress)->isHidden());

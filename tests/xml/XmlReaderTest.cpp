@@ -2,9 +2,8 @@
 #include "xml/XmlWriter.h"
 
 #include "FailingAllocator.h"
-#include "TempFolder.h"
-
 #include "SmallStack.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +20,15 @@ class XmlReaderTest : public ::testing::Test {
 protected:
     bool parse(const std::string &content, bool resultIfUnread = true)
     {
-        const std::string path = m_folder.writeFile("input.xml", content);
         EXPECT_TRUE(m_reader.prepare(nullptr, '\0'));
-        return m_reader.parseFile(path, resultIfUnread);
+        return m_reader.parseFile(fileWith("input.xml", content), resultIfUnread);
+    }
+
+    // The path of a file in the test's folder that holds `content`.
+    std::string fileWith(const std::string &name, const std::string &content) const
+    {
+        test::WriteFile(m_folder / name, content);
+        return m_folder / name;
     }
 
     XmlElement *root() const
@@ -55,7 +60,7 @@ TEST_F(XmlReaderTest, UnreadFilesAnswerTheCallersResult)
 {
     for (const bool resultIfUnread : {true, false}) {
         ASSERT_TRUE(m_reader.prepare(nullptr, '\0'));
-        EXPECT_EQ(m_reader.parseFile(m_folder.file("missing.xml"), resultIfUnread), resultIfUnread);
+        EXPECT_EQ(m_reader.parseFile(m_folder / "missing.xml", resultIfUnread), resultIfUnread);
         expectDocumentNodeAlone();
         EXPECT_EQ(parse("", resultIfUnread), resultIfUnread);
         expectDocumentNodeAlone();
@@ -67,7 +72,7 @@ TEST_F(XmlReaderTest, UnreadFilesAnswerTheCallersResult)
 TEST_F(XmlReaderTest, FilesThatExistButCannotBeReadFail)
 {
     ASSERT_TRUE(m_reader.prepare(nullptr, '\0'));
-    EXPECT_FALSE(m_reader.parseFile(m_folder.file(""), true));
+    EXPECT_FALSE(m_reader.parseFile(m_folder / "", true));
     EXPECT_EQ(errno, EISDIR); // it opens, and fails at the first read
 }
 
@@ -220,7 +225,7 @@ TEST_F(XmlReaderTest, NamespaceSeparatorSplitsNamesOnlyWhenGiven)
     ASSERT_TRUE(parse(content));
     EXPECT_EQ(root()->getName(), "p:a");
     ASSERT_TRUE(m_reader.prepare(nullptr, '|'));
-    ASSERT_TRUE(m_reader.parseFile(m_folder.writeFile("ns.xml", content), true));
+    ASSERT_TRUE(m_reader.parseFile(fileWith("ns.xml", content), true));
     EXPECT_EQ(root()->getName(), "urn:x|a");
 }
 
@@ -253,7 +258,7 @@ std::string written(const XmlElement *element)
 // has a fresh reader: a used one keeps the capacity of its buffers.
 TEST_F(XmlReaderTest, ReportsEveryFailedAllocationAsOutOfMemory)
 {
-    const std::string path = m_folder.writeFile(
+    const std::string path = fileWith(
         "input.xml", "<?xml version=\"1.0\"?>\n<InstallerResult kind=\"report\" note=\"it's\">\n"
                      "<ReturnCode>0</ReturnCode>\n<UserMessage lang=\"en\">Tom &amp; Jerry, "
                      "a text too long for a short-string buffer</UserMessage>\n"
@@ -295,14 +300,14 @@ TEST_F(XmlReaderTest, ReportsEveryFailedAllocationAsOutOfMemory)
 
 TEST_F(XmlReaderTest, ResetAndPrepareDiscardTheTree)
 {
-    EXPECT_FALSE(m_reader.parseFile(m_folder.writeFile("a.xml", "<a/>"), true));
+    EXPECT_FALSE(m_reader.parseFile(fileWith("a.xml", "<a/>"), true));
     ASSERT_TRUE(parse("<a/>"));
     ASSERT_NE(root(), nullptr);
     ASSERT_TRUE(m_reader.prepare(nullptr, '\0'));
     expectDocumentNodeAlone();
     m_reader.reset();
     EXPECT_EQ(m_reader.document(), nullptr);
-    EXPECT_FALSE(m_reader.parseFile(m_folder.file("a.xml"), true));
+    EXPECT_FALSE(m_reader.parseFile(m_folder / "a.xml", true));
 }
 
 } // namespace

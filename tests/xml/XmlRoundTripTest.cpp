@@ -2,7 +2,7 @@
 #include "xml/XmlWriter.h"
 
 #include "SmallStack.h"
-#include "TempFolder.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +139,8 @@ protected:
     // Reads `xml` and writes what was read.
     std::string rewrite(const std::string &xml)
     {
-        const std::string path = m_folder.writeFile("round.xml", xml);
+        const std::string path = m_folder / "round.xml";
+        test::WriteFile(path, xml);
         XmlReader reader;
         EXPECT_TRUE(reader.prepare(nullptr, '\0'));
         EXPECT_TRUE(reader.parseFile(path, false)) << xml;

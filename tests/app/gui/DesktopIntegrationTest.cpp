@@ -8,27 +8,20 @@
 #include "framework/Window.h"
 
 #include "ModalDriver.h"
+#include "QtTestSupport.h"
 
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <optional>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
-
-// Readable QStrings in test failures.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace stubsetup {
 namespace {
@@ -51,11 +44,6 @@ void expectNames(const QWidget &window, const std::vector<std::pair<int, QString
         SCOPED_TRACE(id);
         EXPECT_EQ(accessible(window, id).text(QAccessible::Name), name);
     }
-}
-
-void click(const QWidget &window, int id)
-{
-    qobject_cast<QPushButton *>(&requireControl(&window, id))->click();
 }
 
 void fill(Dlg &dialog)
@@ -88,8 +76,7 @@ TEST(DesktopTest, FieldsHeaderAndButtonsReadOutTheirWords)
         const auto labels = returnCode.relations(QAccessible::Label);
         ASSERT_EQ(labels.size(), 1);
         EXPECT_EQ(labels.front().first->text(QAccessible::Name), "Corvane Updater Return Code:");
-        QLineEdit *field =
-            static_cast<QComboBox &>(requireControl(&window, Dlg::IDC_RETURN_CODE)).lineEdit();
+        QLineEdit *field = test::control<QComboBox>(window, Dlg::IDC_RETURN_CODE).lineEdit();
         EXPECT_EQ(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name),
                   "Corvane Updater Return Code");
         test::pressKey(window, Qt::Key_Escape);
@@ -120,17 +107,17 @@ TEST(DesktopTest, TheProgressDialogIsTheMainWindowAndEverythingElseBelongsToAWin
             owners.emplace_back(usage.parentWidget(), usage.windowType());
             test::pressKey(usage, Qt::Key_Escape);
         });
-        click(window, Dlg::IDC_USAGE);
+        test::click(window, Dlg::IDC_USAGE);
         test::whenModal([&](QWidget &tool) {
             owners.emplace_back(tool.parentWidget(), tool.windowType());
             setWindowText(&requireControl(&tool, Tool::IDC_OUTPUT_FILE), "/nonexistent/copy");
             MessageBox::setNextAnswer(QMessageBox::Ok);
-            click(tool, IDOK);
+            test::click(tool, IDOK);
             box = MessageBox::lastShown();
             EXPECT_TRUE(box && box->owner == &tool);
             test::pressKey(tool, Qt::Key_Escape);
         });
-        click(window, Dlg::IDC_DUPLICATE_AND_GROW);
+        test::click(window, Dlg::IDC_DUPLICATE_AND_GROW);
         test::pressKey(window, Qt::Key_Escape);
     });
     progress.DoModal();

@@ -9,15 +9,11 @@
 #include "TestSupport.h"
 
 #include <QLabel>
-#include <QPushButton>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -26,17 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Dialog = CDialogDuplicateAndAppend;
-
-std::string bytesOf(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::click;
+using test::ReadFile;
+using test::WriteFile;
 
 // Every byte value, so that a shifted or repeated block shows.
 std::string patternOf(std::size_t size, unsigned seed)
@@ -58,11 +46,6 @@ protected:
 private:
     std::string m_program;
 };
-
-void click(QWidget &window, int id)
-{
-    qobject_cast<QPushButton *>(&requireControl(&window, id))->click();
-}
 
 struct Outcome {
     int result; // IDCANCEL: OK left the dialog open
@@ -95,20 +78,11 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        writeFile(m_program, m_programBytes);
+        WriteFile(m_program, m_programBytes);
         fs::permissions(m_program, kProgramPermissions);
     }
 
-    // Qt cannot name files whose names are not UTF-8, so the folder goes by
-    // its bytes.
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_folder.path().toStdString(), ignored);
-    }
-
-    std::string pathOf(const char *name) const { return m_folder.filePath(name).toStdString(); }
+    std::string pathOf(const char *name) const { return m_folder / name; }
 
     // In a child process: the file size limit stops the append part way.
     [[noreturn]] void exitAfterAppendingPastTheSizeLimit()
@@ -122,11 +96,11 @@ protected:
             run.result == IDCANCEL && run.message &&
             run.message->text.toStdString() == "Disk full while accessing " + m_output + "." &&
             run.message->icon == QMessageBox::Critical && fs::file_size(m_output) == kSizeLimit;
-        m_folder.remove();
+        fs::remove_all(m_folder.path()); // exit skips the destructor
         std::exit(keptOpenWithMessage ? 0 : 1);
     }
 
-    QTemporaryDir m_folder;
+    test::TempFolder m_folder;
     const std::string m_program = pathOf("Setup.exe");
     const std::string m_programBytes = patternOf(5000, 1);
     const std::string m_output = pathOf("Setup.out.exe");
@@ -171,8 +145,8 @@ TEST_F(DuplicateAndAppendDialogTest, OpensFromItsTemplateAndProposesTheNameAfres
 TEST(DuplicateAndAppendRealProgramTest, AnEmptyFieldMakesAPlainCopyOfTheRunningProgram)
 {
     const std::string program = fs::read_symlink("/proc/self/exe");
-    QTemporaryDir folder;
-    const std::string output = folder.filePath("copy").toStdString();
+    const test::TempFolder folder;
+    const std::string output = folder / "copy";
     Dialog dialog;
     test::whenModal([&](QWidget &window) {
         EXPECT_EQ(windowText(&requireControl(&window, Dialog::IDC_OUTPUT_FILE)).toStdString(),
@@ -181,15 +155,15 @@ TEST(DuplicateAndAppendRealProgramTest, AnEmptyFieldMakesAPlainCopyOfTheRunningP
     const Outcome run = runWith(dialog, output, "");
     EXPECT_EQ(run.result, IDOK);
     EXPECT_FALSE(run.message);
-    EXPECT_TRUE(bytesOf(output) == bytesOf(program));
+    EXPECT_TRUE(ReadFile(output) == ReadFile(program));
     EXPECT_EQ(fs::status(output).permissions(), fs::status(program).permissions());
 }
 
 TEST_F(DuplicateAndAppendDialogTest, AppendsTheChosenBytesOnceToAFreshCopyOnEveryRun)
 {
     const std::string appended = patternOf(3 << 20, 2); // several blocks
-    writeFile(pathOf("data.bin"), appended);
-    writeFile(m_output, patternOf(9000, 3)); // an older, longer output is replaced
+    WriteFile(pathOf("data.bin"), appended);
+    WriteFile(m_output, patternOf(9000, 3)); // an older, longer output is replaced
     DialogWithProgram dialog(m_program);
     for (int run = 0; run < 2; ++run) {
         CFECFileDialog::setNextSelection({QString::fromStdString(pathOf("data.bin"))});
@@ -201,14 +175,14 @@ TEST_F(DuplicateAndAppendDialogTest, AppendsTheChosenBytesOnceToAFreshCopyOnEver
             click(window, IDOK);
         });
         EXPECT_EQ(dialog.DoModal(), IDOK);
-        EXPECT_TRUE(bytesOf(m_output) == m_programBytes + appended) << "run " << run;
+        EXPECT_TRUE(ReadFile(m_output) == m_programBytes + appended) << "run " << run;
         EXPECT_EQ(fs::status(m_output).permissions(), kProgramPermissions);
     }
 }
 
 TEST_F(DuplicateAndAppendDialogTest, NothingToAppendLeavesAPlainCopyAndClosesSilently)
 {
-    writeFile(pathOf("empty"), "");
+    WriteFile(pathOf("empty"), "");
     ASSERT_EQ(mkfifo(pathOf("fifo").c_str(), 0600), 0);
     for (const char *append : {"empty", "missing", "fifo", "."}) {
         SCOPED_TRACE(append);
@@ -217,7 +191,7 @@ TEST_F(DuplicateAndAppendDialogTest, NothingToAppendLeavesAPlainCopyAndClosesSil
         const Outcome run = runWith(dialog, m_output, pathOf(append));
         EXPECT_EQ(run.result, IDOK);
         EXPECT_FALSE(run.message);
-        EXPECT_TRUE(bytesOf(m_output) == m_programBytes);
+        EXPECT_TRUE(ReadFile(m_output) == m_programBytes);
     }
 }
 
@@ -228,7 +202,7 @@ TEST_F(DuplicateAndAppendDialogTest, RefusalsShowTheirMessageAndKeepTheDialogOpe
                                      "paths and permissions are proper.";
     fs::create_symlink(m_program, pathOf("link"));
     fs::create_hard_link(m_program, pathOf("hard link"));
-    writeFile(pathOf("data.bin"), "appended");
+    WriteFile(pathOf("data.bin"), "appended");
     const struct {
         std::string output, append, message;
     } cases[] = {
@@ -244,10 +218,10 @@ TEST_F(DuplicateAndAppendDialogTest, RefusalsShowTheirMessageAndKeepTheDialogOpe
         const Outcome run = runWith(dialog, refused.output, refused.append);
         EXPECT_EQ(run.result, IDCANCEL);
         EXPECT_EQ(run.message ? run.message->text.toStdString() : "none", refused.message);
-        EXPECT_TRUE(bytesOf(m_program) == m_programBytes);
+        EXPECT_TRUE(ReadFile(m_program) == m_programBytes);
         EXPECT_EQ(fs::status(m_program).permissions(), kProgramPermissions);
     }
-    EXPECT_TRUE(bytesOf(m_output) == m_programBytes);
+    EXPECT_TRUE(ReadFile(m_output) == m_programBytes);
 }
 
 // Copying the program over the file to append would destroy the user's file.
@@ -255,7 +229,7 @@ TEST_F(DuplicateAndAppendDialogTest, AnOutputThatIsTheFileToAppendIsRefusedAndLe
 {
     const std::string userFile = pathOf("user.bin");
     const std::string userBytes = patternOf(1 << 20, 3);
-    writeFile(userFile, userBytes);
+    WriteFile(userFile, userBytes);
     fs::create_directory(pathOf("sub"));
     fs::create_symlink(userFile, pathOf("link.bin"));
     for (const std::string &spelling :
@@ -272,7 +246,7 @@ TEST_F(DuplicateAndAppendDialogTest, AnOutputThatIsTheFileToAppendIsRefusedAndLe
         EXPECT_EQ(run.result, IDCANCEL);
         EXPECT_EQ(run.message ? run.message->text.toStdString() : "none",
                   "The output file and the file to append are the same file.");
-        EXPECT_TRUE(bytesOf(userFile) == userBytes);
+        EXPECT_TRUE(ReadFile(userFile) == userBytes);
     }
 }
 
@@ -284,14 +258,14 @@ TEST_F(DuplicateAndAppendDialogTest, PathsNameTheFilesInTheLocalesCharset)
     const test::BuiltLocale latin1("ISO-8859-1");
     if (!latin1.active())
         GTEST_SKIP() << "localedef cannot build en_US.ISO-8859-1 here (package locales)";
-    const std::string folder = m_folder.path().toStdString() + "/";
+    const std::string folder = m_folder.path() + "/";
     const std::string program = folder + "Gr\xFC\xDF"
                                          "e.exe";
     const std::string output = folder + "Gr\xFC\xDF"
                                         "e.out.exe";
-    writeFile(program, m_programBytes);
-    writeFile(folder + "typed-\xE9", "typed");
-    writeFile(folder + "chosen-\xC3\xA9", "chosen"); // Qt's "chosen-é"
+    WriteFile(program, m_programBytes);
+    WriteFile(folder + "typed-\xE9", "typed");
+    WriteFile(folder + "chosen-\xC3\xA9", "chosen"); // Qt's "chosen-é"
     DialogWithProgram dialog(program);
 
     test::whenModal([&](QWidget &window) {
@@ -302,7 +276,7 @@ TEST_F(DuplicateAndAppendDialogTest, PathsNameTheFilesInTheLocalesCharset)
         click(window, IDOK);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_TRUE(bytesOf(output) == m_programBytes + "typed");
+    EXPECT_TRUE(ReadFile(output) == m_programBytes + "typed");
 
     CFECFileDialog::setNextSelection(
         {QString::fromStdString(folder) + QString::fromUtf8("chosen-é")});
@@ -312,13 +286,13 @@ TEST_F(DuplicateAndAppendDialogTest, PathsNameTheFilesInTheLocalesCharset)
         click(window, IDOK);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_TRUE(bytesOf(output) == m_programBytes + "chosen");
+    EXPECT_TRUE(ReadFile(output) == m_programBytes + "chosen");
 }
 
 TEST_F(DuplicateAndAppendDialogTest, AFailedWriteIsShownWithTheFileNameAndKeepsTheDialogOpen)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    writeFile(pathOf("data.bin"), patternOf(kSizeLimit * 4, 2));
+    WriteFile(pathOf("data.bin"), patternOf(kSizeLimit * 4, 2));
     EXPECT_EXIT(exitAfterAppendingPastTheSizeLimit(), testing::ExitedWithCode(0), "");
 }
 

@@ -1,33 +1,16 @@
 // The program with its real user-interface module, on Qt's offscreen platform
 // and on a real X server, judged by its exit status and the report it leaves.
-#include "ChildProcess.h"
-#include "TestSupport.h"
+#include "EndToEndFixture.h"
 #include "common/platform/FileDescriptor.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
-#include <optional>
-#include <sstream>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace stubsetup::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr char kWaitLimitSeconds[] = "30";
-
-std::string Report(int returnCode, const std::string &message)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<InstallerResult>\n<ReturnCode>" +
-           std::to_string(returnCode) + "</ReturnCode>\n<UserMessage>" + message +
-           "</UserMessage>\n</InstallerResult>\n";
-}
 
 // The program's full path in the test's PATH; empty when it is not installed.
 std::string FindProgram(const std::string &name)
@@ -128,31 +111,8 @@ private:
     std::thread m_thread;
 };
 
-class ProgressDialogEndToEnd : public ::testing::Test {
+class ProgressDialogEndToEnd : public EndToEnd {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/stubsetup-dialog-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
-        for (const char *folder : {"home", "data", "app", "runtime"})
-            fs::create_directory(Path(folder));
-        fs::permissions(Path("runtime"), fs::perms::owner_all);
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    std::string Path(const std::string &name) const { return m_root + "/" + name; }
-    std::string ReportPath() const { return Path("data/Corvane/Updater/Install/Demo.irpt"); }
-
-    // The update manager's environment plus the display to use.
-    std::vector<std::string> Environment(const std::string &display) const
-    {
-        return WithSanitizerSettings({"HOME=" + Path("home"), "XDG_DATA_HOME=" + Path("data"),
-                                      "XDG_RUNTIME_DIR=" + Path("runtime"), "PATH=/usr/bin:/bin",
-                                      "ORL_APP_ID=Demo", "ORL_APP_INSTALL_PATH=" + Path("app"),
-                                      display});
-    }
-
     // The Xvfb server and the tools that drive it; empty when one is missing.
     struct XTools {
         std::string xvfb = FindProgram("Xvfb");
@@ -163,39 +123,32 @@ protected:
 
     // Without -sleep the dialog waits for the tester; the time limit only
     // bounds a run that never sees its tester.
-    ChildRun WaitingDialog(const XTools &tools, const std::vector<std::string> &environment,
-                           const std::string &message) const
+    ChildRun WaitingDialog(const XTools &tools, const std::string &message) const
     {
-        return {{tools.timeout, kWaitLimitSeconds, STUBSETUP_PROGRAM, "-component", "x", "-return",
-                 "2", "-message", message},
-                environment,
-                m_root,
-                -1};
+        ChildRun run = Command({"-component", "x", "-return", "2", "-message", message});
+        run.command.insert(run.command.begin(), {tools.timeout, kWaitLimitSeconds});
+        return run;
     }
 
     // The id of the program's visible window once it is mapped; empty when
     // none appeared in time.
-    static std::string FindWindow(const XTools &tools, const std::vector<std::string> &environment)
+    std::string FindWindow(const XTools &tools) const
     {
         const ChildResult search =
             RunChild({{tools.timeout, kWaitLimitSeconds, tools.xdotool, "search", "--sync",
                        "--onlyvisible", "--name", "^stubsetup$"},
-                      environment,
+                      Environment(),
                       {},
                       -1});
         return search.out.substr(0, search.out.find('\n'));
     }
-
-    std::string m_root;
 };
 
 TEST_F(ProgressDialogEndToEnd, CountdownConfirmsByItselfAndTheReportIsWritten)
 {
-    const ChildResult result = RunChild(
-        {{STUBSETUP_PROGRAM, "-component", "x", "-sleep", "1", "-return", "3", "-message", "Done"},
-         Environment("QT_QPA_PLATFORM=offscreen"),
-         m_root,
-         -1});
+    m_environment["QT_QPA_PLATFORM"] = "offscreen";
+    const ChildResult result =
+        Run({"-component", "x", "-sleep", "1", "-return", "3", "-message", "Done"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(ReadFile(ReportPath()), Report(3, "Done"));
 }
@@ -207,16 +160,12 @@ TEST_F(ProgressDialogEndToEnd, Latin1MessageReachesTheReportAsTheSameText)
     const BuiltLocale latin1("ISO-8859-1");
     if (!latin1.active())
         GTEST_SKIP() << "localedef cannot build en_US.ISO-8859-1 here (package locales)";
-    std::vector<std::string> environment = Environment("QT_QPA_PLATFORM=offscreen");
-    environment.push_back("LOCPATH=" + latin1.folder());
-    environment.push_back("LC_ALL=" + latin1.name());
-    const ChildResult result =
-        RunChild({{STUBSETUP_PROGRAM, "-component", "x", "-sleep", "1", "-message",
-                   "Gr\xFC\xDF"
-                   "e"},
-                  environment,
-                  m_root,
-                  -1});
+    m_environment["QT_QPA_PLATFORM"] = "offscreen";
+    m_environment["LOCPATH"] = latin1.folder();
+    m_environment["LC_ALL"] = latin1.name();
+    const ChildResult result = Run({"-component", "x", "-sleep", "1", "-message",
+                                    "Gr\xFC\xDF"
+                                    "e"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(ReadFile(ReportPath()), Report(0, "Gr\xC3\xBC\xC3\x9F"
                                                 "e"));
@@ -226,18 +175,11 @@ TEST_F(ProgressDialogEndToEnd, APlatformThatStartsWithoutAScreenShowsNothingAndE
 {
     // The frame buffer platform loads, finds no device and has no screen.
     // Its input devices are no part of this; left on, they leak at exit.
-    std::vector<std::string> environment =
-        Environment("QT_QPA_PLATFORM=linuxfb:fb=/nonexistent/fb0");
-    environment.push_back("QT_QPA_FB_DISABLE_INPUT=1");
-    const ChildResult result =
-        RunChild({{STUBSETUP_PROGRAM, "-component", "x", "-return", "3", "-message", "Done"},
-                  environment,
-                  m_root,
-                  -1});
+    m_environment["QT_QPA_PLATFORM"] = "linuxfb:fb=/nonexistent/fb0";
+    m_environment["QT_QPA_FB_DISABLE_INPUT"] = "1";
+    const ChildResult result = Run({"-component", "x", "-return", "3", "-message", "Done"});
     EXPECT_EQ(result.exitStatus, 2) << result.err;
-    EXPECT_NE(result.err.find("stubsetup: cannot open the progress dialog: no display\n"),
-              std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find(kNoDialogLine), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
@@ -245,10 +187,10 @@ TEST_F(ProgressDialogEndToEnd, APlatformThatStartsWithoutAScreenShowsNothingAndE
 // read, not Qt's attempts and fallbacks.
 TEST_F(ProgressDialogEndToEnd, AnXServerThatIsNotThereGivesOneLineOfOurOwn)
 {
-    const ChildResult result =
-        RunChild({{STUBSETUP_PROGRAM, "-component", "x"}, Environment("DISPLAY=:97"), m_root, -1});
+    m_environment["DISPLAY"] = ":97";
+    const ChildResult result = Run({"-component", "x"});
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_EQ(result.err, "stubsetup: cannot open the progress dialog: no display\n");
+    EXPECT_EQ(result.err, kNoDialogLine);
     EXPECT_FALSE(fs::exists(ReportPath()));
 }
 
@@ -260,14 +202,14 @@ TEST_F(ProgressDialogEndToEnd, OkPressedOnARealXServerWritesTheReport)
             << "needs Xvfb, xdotool and timeout in PATH (scripts/setup test installs them)";
     const VirtualXServer server;
     ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-    const std::vector<std::string> environment = Environment("DISPLAY=" + server.Display());
+    m_environment["DISPLAY"] = server.Display();
 
-    BackgroundRun run(WaitingDialog(tools, environment, "Pressed"));
-    const std::string window = FindWindow(tools, environment);
+    BackgroundRun run(WaitingDialog(tools, "Pressed"));
+    const std::string window = FindWindow(tools);
     if (!window.empty())
         RunChild({{tools.timeout, kWaitLimitSeconds, tools.xdotool, "windowfocus", "--sync", window,
                    "key", "Return"},
-                  environment,
+                  Environment(),
                   {},
                   -1});
     const ChildResult program = run.Finish();
@@ -287,10 +229,10 @@ TEST_F(ProgressDialogEndToEnd, XServerGoneWhileTheDialogWaitsEndsWithStatus2)
             << "needs Xvfb, xdotool and timeout in PATH (scripts/setup test installs them)";
     VirtualXServer server;
     ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-    const std::vector<std::string> environment = Environment("DISPLAY=" + server.Display());
+    m_environment["DISPLAY"] = server.Display();
 
-    BackgroundRun run(WaitingDialog(tools, environment, "Never"));
-    const std::string window = FindWindow(tools, environment);
+    BackgroundRun run(WaitingDialog(tools, "Never"));
+    const std::string window = FindWindow(tools);
     server.Stop();
     const ChildResult program = run.Finish();
 

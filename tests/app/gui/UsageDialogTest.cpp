@@ -76,10 +76,7 @@ void expectStoredDocument(const QTextDocument &document)
 
 QTextEdit &richText(const QWidget &dialog)
 {
-    auto *edit = qobject_cast<QTextEdit *>(findControl(&dialog, CUsageDlg::IDC_RICHTEXT));
-    if (!edit)
-        throw std::logic_error("no rich-text control");
-    return *edit;
+    return test::control<QTextEdit>(dialog, CUsageDlg::IDC_RICHTEXT);
 }
 
 TEST(UsageDialogTest, TemplateShowsNameVersionIconAndAnEditableReference)
@@ -131,7 +128,7 @@ TEST(UsageDialogTest, EditsAreDiscardedWhenTheDialogOpensAgain)
         edit.moveCursor(QTextCursor::Start);
         QTest::keyClicks(&edit, "scribbled over");
         EXPECT_TRUE(edit.toPlainText().startsWith("scribbled over"));
-        qobject_cast<QPushButton *>(findControl(&window, IDOK))->click();
+        test::click(window, IDOK);
     };
     test::whenModal(typeAndConfirm);
     EXPECT_EQ(dialog.DoModal(), IDOK);

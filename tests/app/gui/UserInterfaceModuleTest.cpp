@@ -1,7 +1,6 @@
 #include "app/UserInterface.h"
 
 #include "ShownBoxAnswerer.h"
-#include "TestHome.h"
 
 #include <gtest/gtest.h>
 
@@ -67,10 +66,3 @@ TEST(UserInterfaceModuleTest, FactoryAnswersNullWhenNoDisplayCanBeReached)
 
 } // namespace
 } // namespace stubsetup
-
-int main(int argc, char **argv)
-{
-    const stubsetup::test::TestHome home;
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

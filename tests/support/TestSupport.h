@@ -1,12 +1,15 @@
 #pragma once
 
-#include <filesystem>
+// What the tests share, free of Qt: temporary folders, a private home, the
+// environment and the locale for one test, whole files, and work done in a
+// child process.
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/types.h>
 
 namespace stubsetup::test {
 
@@ -41,11 +44,14 @@ private:
     std::map<std::string, std::optional<std::string>> m_saved;
 };
 
-// HOME points to an empty folder, the XDG and TMPDIR variables are unset.
+// HOME points to an empty folder and XDG_RUNTIME_DIR to a private one; the
+// other XDG folders and TMPDIR are unset, so they take their defaults below
+// HOME and in /tmp. All is restored at the end.
 class IsolatedHome {
 public:
     IsolatedHome();
     std::string home() const { return m_folder / "home"; }
+    // A path beside the home, for the test's own files.
     std::string scratch(const std::string &name) const { return m_folder / name; }
     ScopedEnvironment &environment() { return m_environment; }
 
@@ -53,6 +59,11 @@ private:
     TempFolder m_folder;
     ScopedEnvironment m_environment;
 };
+
+// The home of a whole test program, or none in a death-test child: that runs
+// the program again, keeps its parent's home, and would leave one of its own
+// behind.
+std::unique_ptr<IsolatedHome> HomeForTheRun();
 
 // Switches the character-type locale for one test and back.
 class ScopedLocale {
@@ -87,10 +98,18 @@ private:
     std::unique_ptr<ScopedLocale> m_locale;
 };
 
+// Files whole, as bytes: a file that cannot be read reads as empty, one that
+// cannot be written fails the test.
 std::string ReadFile(const std::string &path);
-void WriteFile(const std::string &path, const std::string &content);
+void WriteFile(const std::string &path, const std::string &content = {});
 std::set<std::string> FolderEntries(const std::string &folder);
+// The permission bits with set-user-ID, set-group-ID and sticky, through links.
 unsigned int ModeOf(const std::string &path);
+
+// Root tests run code as nobody where permission bits must apply to it.
+inline constexpr uid_t kNobody = 65534;
+// Makes a root process nobody; false when that failed.
+bool DropRootToNobody();
 
 // Runs `action` in a forked child and answers what it answered. With
 // `asUnprivileged`, a root child first becomes nobody, so that permission

@@ -1,7 +1,10 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <grp.h>
 #include <sstream>
@@ -12,11 +15,10 @@
 
 namespace stubsetup::test {
 
-constexpr uid_t kNobody = 65534;
-
 TempFolder::TempFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "installerlib.XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "stubsetup-test.XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
@@ -61,9 +63,22 @@ void ScopedEnvironment::unset(const std::string &name)
 IsolatedHome::IsolatedHome()
 {
     std::filesystem::create_directory(home());
+    std::filesystem::create_directory(scratch("runtime"));
+    std::filesystem::permissions(scratch("runtime"), std::filesystem::perms::owner_all);
     m_environment.set("HOME", home());
+    m_environment.set("XDG_RUNTIME_DIR", scratch("runtime"));
     for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"})
         m_environment.unset(name);
+}
+
+std::unique_ptr<IsolatedHome> HomeForTheRun()
+{
+    constexpr char kParentsHome[] = "STUBSETUP_TEST_HOME";
+    if (std::getenv(kParentsHome))
+        return nullptr;
+    auto home = std::make_unique<IsolatedHome>();
+    home->environment().set(kParentsHome, home->home());
+    return home;
 }
 
 ScopedLocale::ScopedLocale(const std::string &name) : m_previous(std::setlocale(LC_CTYPE, nullptr))
@@ -96,7 +111,9 @@ std::string ReadFile(const std::string &path)
 
 void WriteFile(const std::string &path, const std::string &content)
 {
-    std::ofstream(path, std::ios::binary) << content;
+    std::ofstream file(path, std::ios::binary);
+    if (!(file << content).flush())
+        ADD_FAILURE() << "cannot write " << path;
 }
 
 std::set<std::string> FolderEntries(const std::string &folder)
@@ -114,15 +131,17 @@ unsigned int ModeOf(const std::string &path)
     return status.st_mode & 07777;
 }
 
+bool DropRootToNobody()
+{
+    return ::geteuid() != 0 ||
+           (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
+}
+
 bool RunInChild(const std::function<bool()> &action, bool asUnprivileged)
 {
     const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped =
-            !asUnprivileged || ::geteuid() != 0 ||
-            (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
-        ::_exit(dropped && action() ? 0 : 1);
-    }
+    if (child == 0)
+        ::_exit((!asUnprivileged || DropRootToNobody()) && action() ? 0 : 1);
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
