@@ -4,6 +4,7 @@
  * to record what was synced.
  * Only descriptors whose path contains $STUBSETUP_FAULT_PATH are affected:
  *   STUBSETUP_FAULT_READ=<errno>          read() fails with it
+ *   STUBSETUP_FAULT_WRITE=<errno>         write() fails with it (ENOSPC: a full disk)
  *   STUBSETUP_FAULT_FSYNC=<errno>         fsync() fails with it
  *   STUBSETUP_FAULT_CLOSE=<errno>         close() closes, then reports it
  *   STUBSETUP_FAULT_FSYNC_SIGNAL=<signal> fsync() raises it first
@@ -122,6 +123,11 @@ ssize_t write(int fd, const void *buffer, size_t size)
         if (signal)
             raise(signal);
         pauseOnce();
+        const int error = setting("STUBSETUP_FAULT_WRITE");
+        if (error) {
+            errno = error;
+            return -1;
+        }
     }
     return NEXT(write)(fd, buffer, size);
 }

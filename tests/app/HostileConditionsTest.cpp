@@ -94,16 +94,19 @@ TEST_F(HostileConditions, ExistingReportThatCannotBeReadIsNeverReplaced)
     EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
 }
 
-TEST_F(HostileConditions, SaveWhoseSyncOrCloseFailsKeepsThePreviousReport)
+// The user sees the system's own reason: a full disk is no vague I/O error.
+TEST_F(HostileConditions, SaveWhoseWriteSyncOrCloseFailsKeepsThePreviousReport)
 {
     WriteFile(ReportPath(), Report(1, "old"));
-    for (const char *failing : {"FSYNC", "CLOSE"}) {
+    const std::pair<const char *, int> faults[] = {
+        {"WRITE", ENOSPC}, {"FSYNC", EIO}, {"CLOSE", EIO}};
+    for (const auto &[failing, error] : faults) {
         SCOPED_TRACE(failing);
-        InjectFaults({{"PATH", kNewReport}, {failing, std::to_string(EIO)}});
+        InjectFaults({{"PATH", kNewReport}, {failing, std::to_string(error)}});
         const ChildResult result = Run({"-quiet", "1", "-return", "2"});
         m_environment.erase(std::string("STUBSETUP_FAULT_") + failing);
         EXPECT_EQ(result.exitStatus, 4);
-        EXPECT_EQ(result.err, ReportError("Input/output error"));
+        EXPECT_EQ(result.err, ReportError(std::strerror(error)));
         EXPECT_EQ(ReadFile(ReportPath()), Report(1, "old"));
         EXPECT_EQ(FolderEntries(InstallFolder()), std::set<std::string>{"Demo.irpt"});
     }
