@@ -76,9 +76,11 @@ TEST_F(HostileConditions, ExistingReportThatCannotBeReadIsNeverReplaced)
 {
     const std::string before = Report(1, "old", "<Extra>kept</Extra>\n");
     WriteFile(ReportPath(), before);
-    // Writable but not readable by the run: replacing it would lose <Extra>.
+    // Writable but not readable by the run, in a folder it may write:
+    // replacing it would lose <Extra>.
     if (IsRoot()) {
         ASSERT_EQ(::chown(ReportPath().c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(::chown(InstallFolder().c_str(), kNobody, kNobody), 0);
     }
     fs::permissions(ReportPath(), fs::perms(0200));
     ChildResult result = RunAsNobody({"-quiet", "1", "-return", "2"});
