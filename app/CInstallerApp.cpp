@@ -335,7 +335,8 @@ std::string CInstallerApp::FindInstallDirectory(const std::string &appDir,
 
 void CInstallerApp::Diagnose(const std::string &what, const std::string &why)
 {
-    m_errors << kDiagnosticPrefix << what << ": " << why << '\n' << std::flush;
+    // One piece, so that no toolkit warning lands in the middle of the line.
+    m_errors << kDiagnosticPrefix + what + ": " + why + '\n' << std::flush;
 }
 
 void CInstallerApp::ShowMessage(const std::string &text, MessageStyle style,

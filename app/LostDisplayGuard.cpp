@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <ostream>
+#include <string>
 
 namespace stubsetup {
 namespace {
@@ -34,8 +35,9 @@ void LostDisplayGuard::endForLostDisplay()
     const LostDisplayGuard *guard = g_guard.load();
     if (guard == nullptr)
         return;
-    guard->m_errors << kDiagnosticPrefix << guard->m_failure
-                    << ": lost the connection to the display\n"
+    // One piece: the toolkit's other threads may be warning at this moment.
+    guard->m_errors << std::string(kDiagnosticPrefix) + guard->m_failure +
+                           ": lost the connection to the display\n"
                     << std::flush;
     std::_Exit(guard->m_status);
 }

@@ -150,12 +150,17 @@ WAYLAND_CLIENT_ENV = {"WAYLAND_DISPLAY": WAYLAND_SOCKET,
 def start_weston(current):
     """Starts weston's headless compositor for the session and answers its
     process once its socket is there."""
+    log = current.path("weston.log")
     compositor = current.start(
         ["weston", "--backend=headless-backend.so", f"--socket={WAYLAND_SOCKET}", "--idle-time=0",
-         "--no-config"],
+         "--no-config", f"--log={log}"],
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     socket = os.path.join(current.env["XDG_RUNTIME_DIR"], WAYLAND_SOCKET)
     wait_for("weston's socket", lambda: os.path.exists(socket))
+    # The socket comes before the shell that gives windows their role; the
+    # shell's own client is launched once it is loaded.
+    wait_for("weston's desktop shell",
+             lambda: os.path.exists(log) and "weston-desktop-shell'" in open(log).read())
     return compositor
 
 
